@@ -1,0 +1,98 @@
+#include "CommandLine.h"
+
+namespace lullwick {
+namespace {
+
+Invocation usageError(const QString& message) {
+    Invocation invocation;
+    invocation.mode = Invocation::Mode::usageError;
+    invocation.error = message;
+    return invocation;
+}
+
+} // namespace
+
+QString usageText() {
+    return QStringLiteral(
+        "Usage: lullwick [--sleep-command PROGRAM [--sleep-fallback PROGRAM]]\n"
+        "       lullwick analyze [--sensitivity low|medium|high] FILE\n"
+        "       lullwick --help | --version\n"
+        "\n"
+        "Without a command, Lullwick starts in the system tray and puts the computer to\n"
+        "sleep when you clap twice.\n"
+        "\n"
+        "Commands:\n"
+        "  analyze FILE             print the claps and double claps heard in a sound file\n"
+        "                           (WAV, FLAC, Ogg), one line each: clap T, double-clap T\n"
+        "Options:\n"
+        "  --sensitivity LEVEL      low, medium (default) or high\n"
+        "  --sleep-command PROGRAM  run PROGRAM (an absolute path) instead of systemctl suspend\n"
+        "  --sleep-fallback PROGRAM run PROGRAM when the sleep command fails\n"
+        "  --help                   show this help\n"
+        "  --version                show the version\n");
+}
+
+Invocation parseCommandLine(const QStringList& args) {
+    Invocation invocation;
+    qsizetype i = 0;
+    if (!args.isEmpty() && args[0] == QLatin1String("analyze")) {
+        invocation.mode = Invocation::Mode::analyze;
+        ++i;
+    }
+    // Takes the value of an option given as "--name VALUE" or "--name=VALUE".
+    auto optionValue = [&](const QString& arg, const QString& name, QString* value) {
+        if (arg == name) {
+            if (i + 1 >= args.size())
+                return false;
+            *value = args[++i];
+            return true;
+        }
+        *value = arg.mid(name.size() + 1);
+        return true;
+    };
+    auto isOption = [](const QString& arg, const char* name) {
+        const QLatin1String n(name);
+        return arg == n || (arg.startsWith(n) && arg.size() > n.size() && arg[n.size()] == u'=');
+    };
+
+    for (; i < args.size(); ++i) {
+        const QString& arg = args[i];
+        QString value;
+        if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
+            invocation.mode = Invocation::Mode::help;
+            return invocation;
+        }
+        if (arg == QLatin1String("--version")) {
+            invocation.mode = Invocation::Mode::version;
+            return invocation;
+        }
+        if (isOption(arg, "--sensitivity") && invocation.mode == Invocation::Mode::analyze) {
+            if (!optionValue(arg, QStringLiteral("--sensitivity"), &value))
+                return usageError(QStringLiteral("--sensitivity needs a value"));
+            const auto sensitivity = sensitivityFromRaw(value.toStdString());
+            if (!sensitivity)
+                return usageError(
+                    QStringLiteral("unknown sensitivity \"%1\" (low, medium or high)").arg(value));
+            invocation.sensitivity = *sensitivity;
+        } else if (isOption(arg, "--sleep-command") && invocation.mode == Invocation::Mode::tray) {
+            if (!optionValue(arg, QStringLiteral("--sleep-command"), &value))
+                return usageError(QStringLiteral("--sleep-command needs a program"));
+            invocation.sleepCommand = value;
+        } else if (isOption(arg, "--sleep-fallback") && invocation.mode == Invocation::Mode::tray) {
+            if (!optionValue(arg, QStringLiteral("--sleep-fallback"), &value))
+                return usageError(QStringLiteral("--sleep-fallback needs a program"));
+            invocation.sleepFallback = value;
+        } else if (arg.startsWith(u'-') && arg != QLatin1String("-")) {
+            return usageError(QStringLiteral("unknown option %1").arg(arg));
+        } else if (invocation.mode == Invocation::Mode::analyze && invocation.file.isEmpty()) {
+            invocation.file = arg;
+        } else {
+            return usageError(QStringLiteral("unexpected argument %1").arg(arg));
+        }
+    }
+    if (invocation.mode == Invocation::Mode::analyze && invocation.file.isEmpty())
+        return usageError(QStringLiteral("analyze needs a FILE"));
+    return invocation;
+}
+
+} // namespace lullwick

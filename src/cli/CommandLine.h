@@ -1,0 +1,27 @@
+#pragma once
+
+#include "core/Settings.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace lullwick {
+
+// What the user asked for on the command line.
+struct Invocation {
+    enum class Mode { tray, analyze, help, version, usageError };
+
+    Mode mode = Mode::tray;
+    Sensitivity sensitivity = Sensitivity::medium;
+    QString file;
+    QString sleepCommand;
+    QString sleepFallback;
+    QString error; // for usageError: what was wrong, in one line
+};
+
+// args excludes the program name.
+Invocation parseCommandLine(const QStringList& args);
+
+QString usageText();
+
+} // namespace lullwick

@@ -1,0 +1,143 @@
+#include "ClapDetector.h"
+
+#include <bit>
+#include <cmath>
+#include <cstring>
+
+namespace lullwick {
+namespace {
+
+static_assert(std::atomic<std::uint64_t>::is_always_lock_free);
+
+std::uint64_t pack(Tuning tuning) {
+    const auto peak = std::bit_cast<std::uint32_t>(tuning.minPeak);
+    const auto ratio = std::bit_cast<std::uint32_t>(tuning.floorRatio);
+    return (std::uint64_t{peak} << 32) | ratio;
+}
+
+Tuning unpack(std::uint64_t word) {
+    return {std::bit_cast<float>(static_cast<std::uint32_t>(word >> 32)),
+            std::bit_cast<float>(static_cast<std::uint32_t>(word))};
+}
+
+// Four lanes, and four independent accumulators of them, keep the adder and comparator
+// pipelines busy. The sums are added in a different order than a scalar loop would; the
+// levels differ only in the last bits, which the thresholds tolerate.
+using Float4 = float __attribute__((vector_size(16)));
+using Int4 = std::int32_t __attribute__((vector_size(16)));
+
+inline Float4 load4(const float* p) {
+    Float4 v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+
+inline Float4 abs4(Float4 v) {
+    const Int4 mask = {0x7fffffff, 0x7fffffff, 0x7fffffff, 0x7fffffff};
+    return reinterpret_cast<Float4>(reinterpret_cast<Int4>(v) & mask);
+}
+
+inline Float4 max4(Float4 a, Float4 b) {
+    return a > b ? a : b;
+}
+
+} // namespace
+
+Levels measureLevels(const float* samples, std::size_t count) noexcept {
+    if (count == 0)
+        return {};
+    Float4 peak0{}, peak1{}, peak2{}, peak3{};
+    Float4 sum0{}, sum1{}, sum2{}, sum3{};
+    std::size_t i = 0;
+    for (; i + 16 <= count; i += 16) {
+        const Float4 a = load4(samples + i);
+        const Float4 b = load4(samples + i + 4);
+        const Float4 c = load4(samples + i + 8);
+        const Float4 d = load4(samples + i + 12);
+        peak0 = max4(peak0, abs4(a));
+        peak1 = max4(peak1, abs4(b));
+        peak2 = max4(peak2, abs4(c));
+        peak3 = max4(peak3, abs4(d));
+        sum0 += a * a;
+        sum1 += b * b;
+        sum2 += c * c;
+        sum3 += d * d;
+    }
+    const Float4 peakV = max4(max4(peak0, peak1), max4(peak2, peak3));
+    const Float4 sumV = (sum0 + sum1) + (sum2 + sum3);
+    float peak = std::fmax(std::fmax(peakV[0], peakV[1]), std::fmax(peakV[2], peakV[3]));
+    float sum = (sumV[0] + sumV[1]) + (sumV[2] + sumV[3]);
+    for (; i < count; ++i) {
+        const float x = samples[i];
+        peak = std::fmax(peak, std::fabs(x));
+        sum += x * x;
+    }
+    return {peak, std::sqrt(sum / static_cast<float>(count))};
+}
+
+ClapDetector::ClapDetector() noexcept : m_tuning(pack(tuningFor(Sensitivity::medium))) {}
+
+Tuning ClapDetector::tuning() const noexcept {
+    return unpack(m_tuning.load(std::memory_order_relaxed));
+}
+
+// Relaxed is enough: the word is the whole message, nothing else is published with it.
+void ClapDetector::setTuning(Tuning tuning) noexcept {
+    m_tuning.store(pack(tuning), std::memory_order_relaxed);
+}
+
+void ClapDetector::reset() noexcept {
+    m_noiseFloor = initialNoiseFloor;
+    m_lastOnsetAt = 0.0;
+    m_firstClapAt.reset();
+    m_cooldownUntil = 0.0;
+}
+
+void ClapDetector::process(std::span<const float> channel0, double now) noexcept {
+    processNow(channel0, [now] { return now; });
+}
+
+void ClapDetector::analyse(Levels levels, double now) noexcept {
+    const float rms = levels.rms;
+    const float peak = levels.peak;
+
+    // A loud buffer never pulls the floor up; quiet ones move it a tenth of the way.
+    if (rms < m_noiseFloor * floorGate)
+        m_noiseFloor = std::fmax(rms * floorTake + m_noiseFloor * floorKeep, minNoiseFloor);
+
+    if (now < m_cooldownUntil)
+        return;
+
+    const Tuning tuning = this->tuning();
+    const float threshold = std::fmax(tuning.minPeak, m_noiseFloor * tuning.floorRatio);
+    if (peak < threshold)
+        return;
+
+    const float divisor = rms <= minRmsDivisor ? minRmsDivisor : rms;
+    if (peak / divisor < minCrestFactor)
+        return;
+
+    // A suppressed onset leaves lastOnsetAt alone, so one long clap counts once.
+    if (now - m_lastOnsetAt < onsetRefractory)
+        return;
+
+    m_lastOnsetAt = now;
+    if (m_onClap)
+        m_onClap();
+
+    if (!m_firstClapAt) {
+        m_firstClapAt = now;
+        return;
+    }
+    const double gap = now - *m_firstClapAt;
+    if (gap < doubleClapWindowMin || gap > doubleClapWindowMax) {
+        m_firstClapAt = now;
+        return;
+    }
+    m_firstClapAt.reset();
+    m_cooldownUntil = now + triggerCooldown;
+    if (m_onDoubleClap)
+        m_onDoubleClap();
+}
+
+} // namespace lullwick

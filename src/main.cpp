@@ -1,0 +1,143 @@
+// Composition root: parses the command line, then runs a headless command or the tray
+// application with the Linux implementations of the platform services.
+
+#include "cli/AnalyzeCommand.h"
+#include "cli/CommandLine.h"
+#include "platform/AppIdentity.h"
+#include "platform/DesktopMicrophonePermission.h"
+#include "platform/FilePreferencesStore.h"
+#include "platform/SyslogSystemLog.h"
+#include "platform/XdgAutostartLoginItem.h"
+#include "ui/LullwickApp.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QLockFile>
+#include <QStandardPaths>
+#include <cstdio>
+#include <cstdlib>
+#include <unistd.h>
+
+namespace {
+
+using namespace lullwick;
+
+QString g_display;
+QtMessageHandler g_previousHandler = nullptr;
+
+// While the platform plugin starts, Qt reports a missing display as a page of warnings and
+// an abort; the user gets one line and a plain exit instead.
+void startupMessageHandler(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    if (type == QtFatalMsg) {
+        std::fprintf(stderr,
+                     "Lullwick: cannot connect to the display \"%s\"; the tray application "
+                     "needs a running desktop session.\n",
+                     qPrintable(g_display));
+        std::fflush(stderr);
+        _exit(1);
+    }
+    if (QByteArray(context.category ? context.category : "").startsWith("qt.qpa"))
+        return;
+    if (g_previousHandler)
+        g_previousHandler(type, context, text);
+}
+
+// Plain file paths only: no shell, no search path.
+bool checkProgram(const QString& option, const QString& path) {
+    if (path.isEmpty())
+        return true;
+    const QFileInfo info(path);
+    const char* problem = nullptr;
+    if (!QDir::isAbsolutePath(path))
+        problem = "is not an absolute path";
+    else if (!info.exists())
+        problem = "does not exist";
+    else if (!info.isFile() || !info.isExecutable())
+        problem = "is not an executable file";
+    if (!problem)
+        return true;
+    std::fprintf(stderr, "lullwick: %s %s %s\n", qPrintable(option), qPrintable(path), problem);
+    return false;
+}
+
+QString lockPath() {
+    QString folder = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+        folder = QDir::tempPath();
+    return folder + QStringLiteral("/lullwick-%1.lock").arg(getuid());
+}
+
+int runTray(const Invocation& invocation, int& argc, char** argv) {
+    if (!checkProgram(QStringLiteral("--sleep-command"), invocation.sleepCommand) ||
+        !checkProgram(QStringLiteral("--sleep-fallback"), invocation.sleepFallback))
+        return 2;
+
+    QLockFile lock(lockPath());
+    lock.setStaleLockTime(0); // stale only when its process is gone, however old
+    if (!lock.tryLock(0)) {
+        if (lock.error() == QLockFile::LockFailedError) {
+            std::fprintf(stderr, "Lullwick is already running.\n");
+        } else {
+            std::fprintf(stderr, "Lullwick: cannot create the lock file %s\n",
+                         qPrintable(lockPath()));
+        }
+        return 1;
+    }
+
+    // Plain Wayland cannot place or raise the floating panels; XWayland can.
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "xcb");
+    if (qEnvironmentVariable("QT_QPA_PLATFORM").startsWith(QLatin1String("xcb"))) {
+        g_display = qEnvironmentVariable("DISPLAY");
+        if (g_display.isEmpty()) {
+            std::fprintf(stderr, "Lullwick: no display (DISPLAY is not set); the tray "
+                                 "application needs a running desktop session.\n");
+            return 1;
+        }
+    }
+
+    g_previousHandler = qInstallMessageHandler(startupMessageHandler);
+    QApplication app(argc, argv);
+    qInstallMessageHandler(g_previousHandler);
+    QApplication::setApplicationName(QStringLiteral("Lullwick"));
+    QApplication::setApplicationVersion(QStringLiteral(LULLWICK_VERSION));
+    QApplication::setDesktopFileName(QLatin1String(appId));
+    // A tray application: closing any window must not end it.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    FilePreferencesStore store(FilePreferencesStore::defaultPath());
+    SyslogSystemLog log;
+    DesktopMicrophonePermission microphone;
+    XdgAutostartLoginItem loginItem;
+    LullwickApp lullwick(AppServices{store, log, microphone, loginItem});
+    return QApplication::exec();
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+
+    const Invocation invocation = parseCommandLine(args);
+    switch (invocation.mode) {
+    case Invocation::Mode::help:
+        std::fputs(qPrintable(usageText()), stdout);
+        return 0;
+    case Invocation::Mode::version:
+        std::printf("lullwick %s\n", LULLWICK_VERSION);
+        return 0;
+    case Invocation::Mode::usageError:
+        std::fprintf(stderr, "lullwick: %s\n%s", qPrintable(invocation.error),
+                     qPrintable(usageText().section(u'\n', 0, 2) + u'\n'));
+        std::fprintf(stderr, "Try 'lullwick --help' for more.\n");
+        return 2;
+    case Invocation::Mode::analyze:
+        return runAnalyze(invocation.file, invocation.sensitivity, stdout, stderr);
+    case Invocation::Mode::tray:
+        break;
+    }
+    return runTray(invocation, argc, argv);
+}

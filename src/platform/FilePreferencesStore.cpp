@@ -1,0 +1,162 @@
+#include "FilePreferencesStore.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QSaveFile>
+#include <QStandardPaths>
+#include <cmath>
+#include <cstdio>
+
+namespace lullwick {
+namespace {
+
+const QLatin1String base64Member("base64");
+
+// A JSON number holds integers exactly up to 2^53.
+constexpr double maxExactInteger = 9007199254740992.0;
+
+QVariant fromJson(const QJsonValue& json) {
+    switch (json.type()) {
+    case QJsonValue::Bool:
+        return json.toBool();
+    case QJsonValue::String:
+        return json.toString();
+    case QJsonValue::Double: {
+        const double number = json.toDouble();
+        if (std::trunc(number) == number && std::fabs(number) <= maxExactInteger)
+            return static_cast<qlonglong>(number);
+        return number;
+    }
+    case QJsonValue::Object: {
+        const QJsonObject object = json.toObject();
+        const QJsonValue encoded = object.value(base64Member);
+        if (object.size() == 1 && encoded.isString()) {
+            auto decoded = QByteArray::fromBase64Encoding(encoded.toString().toLatin1(),
+                                                          QByteArray::AbortOnBase64DecodingErrors);
+            if (decoded)
+                return *decoded;
+        }
+        return json.toVariant();
+    }
+    default:
+        return json.toVariant();
+    }
+}
+
+std::optional<QJsonValue> toJson(const QVariant& value) {
+    switch (value.metaType().id()) {
+    case QMetaType::Bool:
+        return QJsonValue(value.toBool());
+    case QMetaType::QString:
+        return QJsonValue(value.toString());
+    case QMetaType::Int:
+    case QMetaType::LongLong: {
+        const qlonglong number = value.toLongLong();
+        if (std::fabs(static_cast<double>(number)) > maxExactInteger)
+            return std::nullopt;
+        return QJsonValue(number);
+    }
+    case QMetaType::QByteArray:
+        return QJsonObject{{base64Member, QString::fromLatin1(value.toByteArray().toBase64())}};
+    default:
+        return std::nullopt;
+    }
+}
+
+QString asideName(const QString& path) {
+    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    QString candidate = path + QStringLiteral(".broken-") + stamp;
+    for (int n = 2; QFileInfo::exists(candidate); ++n)
+        candidate = path + QStringLiteral(".broken-") + stamp + u'-' + QString::number(n);
+    return candidate;
+}
+
+} // namespace
+
+FilePreferencesStore::FilePreferencesStore(QString path, Warn warn)
+    : m_path(std::move(path)), m_warn(std::move(warn)) {
+    if (!m_warn)
+        m_warn = [](const QString& line) { std::fprintf(stderr, "%s\n", qPrintable(line)); };
+    load();
+}
+
+QString FilePreferencesStore::defaultPath() {
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/lullwick/settings.json");
+}
+
+void FilePreferencesStore::load() {
+    QFile file(m_path);
+    if (!file.exists())
+        return;
+
+    QString problem;
+    if (!file.open(QIODevice::ReadOnly)) {
+        problem = file.errorString();
+    } else {
+        QJsonParseError error{};
+        const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &error);
+        if (error.error != QJsonParseError::NoError)
+            problem =
+                error.errorString() + QStringLiteral(" at offset ") + QString::number(error.offset);
+        else if (!document.isObject())
+            problem = QStringLiteral("not a JSON object");
+        else
+            m_root = document.object();
+    }
+    file.close();
+    if (problem.isEmpty())
+        return;
+
+    const QString aside = asideName(m_path);
+    if (QFile::rename(m_path, aside)) {
+        m_warn(QStringLiteral("Lullwick: settings file %1 could not be read (%2); kept it as %3 "
+                              "and started with the default settings")
+                   .arg(m_path, problem, aside));
+    } else {
+        m_readOnly = true;
+        m_warn(QStringLiteral("Lullwick: settings file %1 could not be read (%2) nor moved "
+                              "aside; using the default settings without saving changes")
+                   .arg(m_path, problem));
+    }
+}
+
+QVariant FilePreferencesStore::value(const QString& key) const {
+    const auto it = m_root.constFind(key);
+    return it == m_root.constEnd() ? QVariant() : fromJson(*it);
+}
+
+bool FilePreferencesStore::setValue(const QString& key, const QVariant& value) {
+    const std::optional<QJsonValue> json = toJson(value);
+    if (!json || m_readOnly)
+        return false;
+    QJsonObject root = m_root;
+    root.insert(key, *json);
+    if (!save(root))
+        return false;
+    m_root = root;
+    return true;
+}
+
+bool FilePreferencesStore::save(const QJsonObject& root) {
+    const QString folder = QFileInfo(m_path).absolutePath();
+    if (!QDir().mkpath(folder)) {
+        m_warn(QStringLiteral("Lullwick: could not save settings: cannot create %1").arg(folder));
+        return false;
+    }
+    // QSaveFile writes a temporary file, syncs it and renames it over the old one: a crash
+    // at any point leaves either the old file or the new one.
+    QSaveFile file(m_path);
+    if (!file.open(QIODevice::WriteOnly) ||
+        file.write(QJsonDocument(root).toJson(QJsonDocument::Indented)) < 0 || !file.commit()) {
+        m_warn(QStringLiteral("Lullwick: could not save settings to %1: %2")
+                   .arg(m_path, file.errorString()));
+        return false;
+    }
+    return true;
+}
+
+} // namespace lullwick

@@ -1,0 +1,57 @@
+#include "SoundFile.h"
+
+#include <QFile>
+#include <sndfile.h>
+
+namespace lullwick {
+
+struct SoundFile::Handle {
+    SNDFILE* file = nullptr;
+    ~Handle() {
+        if (file)
+            sf_close(file);
+    }
+};
+
+SoundFile::~SoundFile() = default;
+
+std::unique_ptr<SoundFile> SoundFile::open(const QString& path, QString* error) {
+    SF_INFO info{};
+    SNDFILE* raw = sf_open(QFile::encodeName(path).constData(), SFM_READ, &info);
+    if (!raw) {
+        *error = QString::fromUtf8(sf_strerror(nullptr));
+        return nullptr;
+    }
+    std::unique_ptr<SoundFile> file(new SoundFile);
+    file->m_handle = std::make_unique<Handle>();
+    file->m_handle->file = raw;
+    if (info.samplerate <= 0 || info.channels <= 0) {
+        *error = QStringLiteral("the file has no audio");
+        return nullptr;
+    }
+    file->m_sampleRate = info.samplerate;
+    file->m_channels = info.channels;
+    // Integer formats scale by 1/32768 for 16 bits, as a sound server would deliver them.
+    sf_command(raw, SFC_SET_NORM_FLOAT, nullptr, SF_TRUE);
+    return file;
+}
+
+std::size_t SoundFile::readChannel0(std::span<float> out) {
+    if (out.empty() || !m_error.isEmpty())
+        return 0;
+    const auto channels = static_cast<std::size_t>(m_channels);
+    m_interleaved.resize(out.size() * channels);
+    const sf_count_t read =
+        sf_readf_float(m_handle->file, m_interleaved.data(), static_cast<sf_count_t>(out.size()));
+    if (read <= 0) {
+        if (sf_error(m_handle->file) != SF_ERR_NO_ERROR)
+            m_error = QString::fromUtf8(sf_strerror(m_handle->file));
+        return 0;
+    }
+    const auto frames = static_cast<std::size_t>(read);
+    for (std::size_t i = 0; i < frames; ++i)
+        out[i] = m_interleaved[i * channels];
+    return frames;
+}
+
+} // namespace lullwick

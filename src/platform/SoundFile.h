@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QString>
+#include <cstddef>
+#include <memory>
+#include <span>
+#include <vector>
+
+namespace lullwick {
+
+// A sound file read through libsndfile (WAV, FLAC, Ogg, …), channel 0 only, as 32-bit float
+// in -1 … +1 (16-bit PCM divided by 32768).
+class SoundFile {
+public:
+    ~SoundFile();
+    SoundFile(const SoundFile&) = delete;
+    SoundFile& operator=(const SoundFile&) = delete;
+
+    // The open file, or nullptr with the reason in error.
+    static std::unique_ptr<SoundFile> open(const QString& path, QString* error);
+
+    int sampleRate() const { return m_sampleRate; }
+    int channels() const { return m_channels; }
+
+    // Fills out with the next frames of channel 0; the number read, 0 at the end. A read
+    // error is reported through error() and ends the stream.
+    std::size_t readChannel0(std::span<float> out);
+    const QString& error() const { return m_error; }
+
+private:
+    SoundFile() = default;
+
+    struct Handle;
+    std::unique_ptr<Handle> m_handle;
+    int m_sampleRate = 0;
+    int m_channels = 0;
+    std::vector<float> m_interleaved;
+    QString m_error;
+};
+
+} // namespace lullwick

@@ -1,0 +1,44 @@
+#include "LullwickApp.h"
+
+#include <QApplication>
+#include <QIcon>
+#include <QMenu>
+#include <QSystemTrayIcon>
+
+namespace lullwick {
+
+LullwickApp::LullwickApp(AppServices services, QObject* parent)
+    : QObject(parent), m_state(new AppState(services, this)), m_menu(std::make_unique<QMenu>()),
+      m_tray(new QSystemTrayIcon(this)) {
+    QAction* quit = m_menu->addAction(tr("Quit Lullwick"));
+    quit->setObjectName(QStringLiteral("quitAction"));
+    connect(quit, &QAction::triggered, qApp, &QCoreApplication::quit);
+
+    m_tray->setToolTip(QStringLiteral("Lullwick"));
+    m_tray->setContextMenu(m_menu.get());
+    connect(m_tray, &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason reason) {
+                // A left click opens the menu too, as a menu-bar item would.
+                if (reason == QSystemTrayIcon::Trigger)
+                    m_menu->popup(QCursor::pos());
+            });
+    connect(m_state, &AppState::detectorRunningChanged, this, &LullwickApp::updateIcon);
+    updateIcon();
+    m_tray->show();
+}
+
+LullwickApp::~LullwickApp() = default;
+
+QString LullwickApp::iconName() const {
+    return m_state->detectorRunning() ? QStringLiteral("hands.clap") : QStringLiteral("moon.zzz");
+}
+
+void LullwickApp::updateIcon() {
+    const QString name = iconName();
+    if (m_tray->property("iconName").toString() == name)
+        return;
+    m_tray->setIcon(QIcon(QStringLiteral(":/icons/%1.svg").arg(name)));
+    m_tray->setProperty("iconName", name);
+}
+
+} // namespace lullwick
