@@ -5,11 +5,16 @@
 #include <QMenu>
 #include <QSystemTrayIcon>
 
+// The icons live in this static library; nothing references them by symbol, so they are
+// registered by hand.
+static void initIconResources() { Q_INIT_RESOURCE(icons); }
+
 namespace lullwick {
 
 LullwickApp::LullwickApp(AppServices services, QObject* parent)
     : QObject(parent), m_state(new AppState(services, this)), m_menu(std::make_unique<QMenu>()),
       m_tray(new QSystemTrayIcon(this)) {
+    initIconResources();
     QAction* quit = m_menu->addAction(tr("Quit Lullwick"));
     quit->setObjectName(QStringLiteral("quitAction"));
     connect(quit, &QAction::triggered, qApp, &QCoreApplication::quit);
