@@ -7,7 +7,9 @@
 
 // The icons live in this static library; nothing references them by symbol, so they are
 // registered by hand.
-static void initIconResources() { Q_INIT_RESOURCE(icons); }
+static void initIconResources() {
+    Q_INIT_RESOURCE(icons);
+}
 
 namespace lullwick {
 

@@ -85,9 +85,7 @@ private slots:
         QCOMPARE(quitting.size(), 1);
     }
 
-    void closingWindowsNeverQuits() {
-        QVERIFY(!QApplication::quitOnLastWindowClosed());
-    }
+    void closingWindowsNeverQuits() { QVERIFY(!QApplication::quitOnLastWindowClosed()); }
 };
 
 int main(int argc, char** argv) {

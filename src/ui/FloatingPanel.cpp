@@ -1,0 +1,116 @@
+#include "FloatingPanel.h"
+
+#include <QGuiApplication>
+#include <QPainter>
+#include <QPainterPath>
+#include <QVBoxLayout>
+#include <memory>
+#include <xcb/xcb.h>
+
+namespace lullwick {
+namespace {
+
+constexpr int shadowMargin = 14;
+
+QColor cardColor(const QPalette& palette, bool translucent) {
+    QColor color = palette.color(QPalette::Window);
+    // The thin translucent material: the desktop shows through a little.
+    color.setAlphaF(translucent ? 0.90f : 1.0f);
+    return color;
+}
+
+} // namespace
+
+bool FloatingPanel::compositorRunning() {
+    auto* x11 = qApp ? qApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    if (!x11 || !x11->connection())
+        return true; // other platforms composite, or draw offscreen
+    xcb_connection_t* connection = x11->connection();
+    // A compositing manager owns the selection _NET_WM_CM_S<screen> (EWMH).
+    const QByteArray name = "_NET_WM_CM_S0";
+    const std::unique_ptr<xcb_intern_atom_reply_t, decltype(&free)> atom(
+        xcb_intern_atom_reply(
+            connection,
+            xcb_intern_atom(connection, 1, static_cast<uint16_t>(name.size()), name.constData()),
+            nullptr),
+        &free);
+    if (!atom || atom->atom == XCB_ATOM_NONE)
+        return false;
+    const std::unique_ptr<xcb_get_selection_owner_reply_t, decltype(&free)> owner(
+        xcb_get_selection_owner_reply(connection, xcb_get_selection_owner(connection, atom->atom),
+                                      nullptr),
+        &free);
+    return owner && owner->owner != XCB_WINDOW_NONE;
+}
+
+FloatingPanel::FloatingPanel(QWidget* content, qreal radius, Focus focus)
+    : QWidget(nullptr), m_content(content), m_radius(radius), m_focus(focus),
+      m_translucent(compositorRunning()), m_shadow(m_translucent ? shadowMargin : 0) {
+    // Bypassing the window manager keeps the card above every window, full-screen ones
+    // included, on every workspace, out of the taskbar and of window cycling.
+    Qt::WindowFlags flags = Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+                            Qt::X11BypassWindowManagerHint | Qt::NoDropShadowWindowHint;
+    if (focus == Focus::never)
+        flags |= Qt::WindowDoesNotAcceptFocus | Qt::WindowTransparentForInput;
+    setWindowFlags(flags);
+    setAttribute(Qt::WA_ShowWithoutActivating, focus == Focus::never);
+    setAttribute(Qt::WA_TranslucentBackground, m_translucent);
+    setAttribute(Qt::WA_DeleteOnClose, false);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(m_shadow, m_shadow, m_shadow, m_shadow);
+    layout->addWidget(content);
+    // Sized once: a fixed width wins, and wrapped text gets the height that width needs.
+    m_cardSize = content->sizeHint().expandedTo(content->minimumSizeHint());
+    if (content->minimumWidth() == content->maximumWidth())
+        m_cardSize.setWidth(content->minimumWidth());
+    if (content->hasHeightForWidth())
+        m_cardSize.setHeight(content->heightForWidth(m_cardSize.width()));
+    content->setFixedSize(m_cardSize);
+    setFixedSize(m_cardSize + QSize(2 * m_shadow, 2 * m_shadow));
+
+    if (!m_translucent) {
+        QPainterPath shape;
+        shape.addRoundedRect(QRectF(QPointF(0, 0), QSizeF(m_cardSize)), radius, radius);
+        setMask(QRegion(shape.toFillPolygon().toPolygon()));
+    }
+}
+
+void FloatingPanel::placeCard(QPoint topLeft) {
+    move(topLeft - QPoint(m_shadow, m_shadow));
+}
+
+void FloatingPanel::present() {
+    show();
+    raise();
+    if (m_focus == Focus::takesKeyboard) {
+        // Without a window manager in charge of this window, Qt sets the input focus itself.
+        activateWindow();
+        m_content->setFocus(Qt::ActiveWindowFocusReason);
+    }
+}
+
+void FloatingPanel::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QRectF card(QPointF(m_shadow, m_shadow), QSizeF(m_cardSize));
+
+    // A soft shadow: widening rounded outlines of falling opacity.
+    for (int i = m_shadow; i > 0; --i) {
+        const qreal alpha =
+            0.10 * (1.0 - qreal(i) / (m_shadow + 1)) * (1.0 - qreal(i) / (m_shadow + 1));
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(QColor(0, 0, 0, int(255 * alpha)));
+        painter.drawRoundedRect(card.adjusted(-i, -i + 3, i, i + 3), m_radius + i, m_radius + i);
+    }
+
+    painter.setBrush(cardColor(palette(), m_translucent));
+    painter.setPen(Qt::NoPen);
+    painter.drawRoundedRect(card, m_radius, m_radius);
+    // A 1-point white border at 12 % opacity, inside the card's edge.
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(QPen(QColor(255, 255, 255, 31), 1.0));
+    painter.drawRoundedRect(card.adjusted(0.5, 0.5, -0.5, -0.5), m_radius - 0.5, m_radius - 0.5);
+}
+
+} // namespace lullwick
