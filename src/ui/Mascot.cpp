@@ -7,6 +7,7 @@
 #include <QEvent>
 #include <QFileInfo>
 #include <QIcon>
+#include <QImage>
 #include <QLabel>
 #include <QPainter>
 #include <QPropertyAnimation>
@@ -67,9 +68,11 @@ std::optional<QPixmap> MascotPictures::image(MascotPose pose) {
     if (!QFileInfo::exists(path))
         return std::nullopt;
     ++m_reads;
-    QPixmap picture;
-    if (!picture.load(path))
+    // QImage, not QPixmap::load: that one may answer from Qt's own pixmap cache.
+    QImage image;
+    if (!image.load(path))
         return std::nullopt;
+    const QPixmap picture = QPixmap::fromImage(std::move(image));
     m_cache.insert(pose, picture);
     return picture;
 }
