@@ -1,9 +1,11 @@
 // Composition root: parses the command line, then runs a headless command or the tray
 // application with the Linux implementations of the platform services.
 
+#include "app/Sleeper.h"
 #include "cli/AnalyzeCommand.h"
 #include "cli/CommandLine.h"
 #include "platform/AppIdentity.h"
+#include "platform/DBusInhibitorSource.h"
 #include "platform/DesktopMicrophonePermission.h"
 #include "platform/FilePreferencesStore.h"
 #include "platform/SyslogSystemLog.h"
@@ -61,6 +63,13 @@ bool checkProgram(const QString& option, const QString& path) {
     return false;
 }
 
+// A program given on the command line runs bare, in place of the whole system command.
+Sleeper::Command sleepCommand(const QString& program, Sleeper::Command system) {
+    if (program.isEmpty())
+        return system;
+    return {program, {}};
+}
+
 QString lockPath() {
     QString folder = qEnvironmentVariable("XDG_RUNTIME_DIR");
     if (folder.isEmpty() || !QFileInfo(folder).isDir())
@@ -110,6 +119,10 @@ int runTray(const Invocation& invocation, int& argc, char** argv) {
     SyslogSystemLog log;
     DesktopMicrophonePermission microphone;
     XdgAutostartLoginItem loginItem;
+    // The sleep flow takes these over when it is wired to the state object.
+    Sleeper sleeper(sleepCommand(invocation.sleepCommand, Sleeper::systemPrimary()),
+                    sleepCommand(invocation.sleepFallback, Sleeper::systemFallback()));
+    DBusInhibitorSource inhibitors(QDBusConnection::systemBus(), QDBusConnection::sessionBus());
     LullwickApp lullwick(AppServices{store, log, microphone, loginItem});
     return QApplication::exec();
 }
