@@ -25,10 +25,11 @@ public:
         QFile file(path(name));
         if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
             qFatal("cannot write %s", qPrintable(file.fileName()));
-        file.write(
-            QStringLiteral("#!/bin/sh\nprintf '%s|' \"$@\" >> '%1.log'\necho >> '%1.log'\n%2\n")
-                .arg(path(name), then)
-                .toUtf8());
+        // One short append per run, so that runs at the same time never mix their lines.
+        file.write(QStringLiteral("#!/bin/sh\nline=$(printf '%s|' \"$@\")\n"
+                                  "printf '%s\\n' \"$line\" >> '%1.log'\n%2\n")
+                       .arg(path(name), then)
+                       .toUtf8());
         file.close();
         file.setPermissions(permissions);
         return path(name);
