@@ -53,28 +53,20 @@ QVariantList recordsForWhat(const QString& what) {
     return records;
 }
 
-class Caller {
-public:
-    Caller(const QDBusConnection& bus, QDeadlineTimer deadline)
-        : m_bus(bus), m_deadline(deadline) {}
-
-    // Sends at once; an unconnected bus or a spent deadline gives an already failed call.
-    QDBusPendingCall send(const QString& service, const QString& path, const QString& interface,
-                          const QString& method, const QVariantList& arguments = {}) const {
-        const qint64 remaining = m_deadline.remainingTime();
-        if (!m_bus.isConnected() || remaining <= 0)
-            return QDBusPendingCall::fromError(QDBusError(QDBusError::Disconnected, {}));
-        QDBusMessage message = QDBusMessage::createMethodCall(service, path, interface, method);
-        message.setArguments(arguments);
-        // Asking must not start a service that is not running.
-        message.setAutoStartService(false);
-        return m_bus.asyncCall(message, static_cast<int>(remaining));
-    }
-
-private:
-    QDBusConnection m_bus;
-    QDeadlineTimer m_deadline;
-};
+// Sends at once, with whatever time is left; an unconnected bus or a spent deadline gives an
+// already failed call.
+QDBusPendingCall ask(const QDBusConnection& bus, QDeadlineTimer deadline, const QString& service,
+                     const QString& path, const QString& interface, const QString& method,
+                     const QVariantList& arguments = {}) {
+    const qint64 remaining = deadline.remainingTime();
+    if (!bus.isConnected() || remaining <= 0)
+        return QDBusPendingCall::fromError(QDBusError(QDBusError::Disconnected, {}));
+    QDBusMessage message = QDBusMessage::createMethodCall(service, path, interface, method);
+    message.setArguments(arguments);
+    // Asking must not start a service that is not running.
+    message.setAutoStartService(false);
+    return bus.asyncCall(message, static_cast<int>(remaining));
+}
 
 // The reply's arguments when it is a reply of exactly this signature; waits for it first.
 std::optional<QVariantList> replyOf(QDBusPendingCall& call, QLatin1String signature) {
@@ -135,53 +127,47 @@ bool addPolicyAgentInhibitions(QDBusPendingCall& activeCall, QDBusPendingCall& h
     return true;
 }
 
-// The session manager lists inhibitor objects; their app ids and flags take a second round.
-class GnomeQuery {
-public:
-    explicit GnomeQuery(const Caller& caller)
-        : m_caller(caller), m_list(caller.send(gnome::service, gnome::path, gnome::manager,
-                                               QStringLiteral("GetInhibitors"))) {}
+// The GetAppId and GetFlags calls of one session-manager inhibitor.
+using GnomeInhibitorCalls = std::pair<QDBusPendingCall, QDBusPendingCall>;
 
-    // Waits for the list and asks every inhibitor at once, within what is left of the time.
-    void askInhibitors() {
-        const auto arguments = replyOf(m_list, QLatin1String("ao"));
-        if (!arguments)
-            return;
-        m_listed = true;
-        const auto paths = qdbus_cast<QList<QDBusObjectPath>>(arguments->at(0));
-        for (const QDBusObjectPath& path : paths) {
-            m_inhibitors.append({m_caller.send(gnome::service, path.path(), gnome::inhibitor,
-                                               QStringLiteral("GetAppId")),
-                                 m_caller.send(gnome::service, path.path(), gnome::inhibitor,
-                                               QStringLiteral("GetFlags"))});
-        }
+// The session manager lists inhibitor objects, whose app ids and flags take a second round:
+// waits for the list, then asks every inhibitor at once, within what is left of the time.
+std::optional<QList<GnomeInhibitorCalls>> askGnomeInhibitors(QDBusPendingCall& listCall,
+                                                             const QDBusConnection& bus,
+                                                             QDeadlineTimer deadline) {
+    const auto arguments = replyOf(listCall, QLatin1String("ao"));
+    if (!arguments)
+        return std::nullopt;
+    QList<GnomeInhibitorCalls> calls;
+    const auto paths = qdbus_cast<QList<QDBusObjectPath>>(arguments->at(0));
+    for (const QDBusObjectPath& path : paths) {
+        calls.append({ask(bus, deadline, gnome::service, path.path(), gnome::inhibitor,
+                          QStringLiteral("GetAppId")),
+                      ask(bus, deadline, gnome::service, path.path(), gnome::inhibitor,
+                          QStringLiteral("GetFlags"))});
     }
+    return calls;
+}
 
-    bool addInhibitors(AssertionSnapshot& snapshot) {
-        if (!m_listed)
-            return false;
-        for (auto& [appIdCall, flagsCall] : m_inhibitors) {
-            const auto appId = replyOf(appIdCall, QLatin1String("s"));
-            const auto flags = replyOf(flagsCall, QLatin1String("u"));
-            if (!appId || !flags)
-                continue;
-            const uint value = flags->at(0).toUInt();
-            QVariantList records;
-            if (value & gnome::idleFlag)
-                records.append(record(idleDisplayType));
-            if (value & gnome::suspendFlag)
-                records.append(record(systemSleepType));
-            snapshot.append({appId->at(0).toString(), records});
-        }
-        return true;
+bool addGnomeInhibitors(std::optional<QList<GnomeInhibitorCalls>>& calls,
+                        AssertionSnapshot& snapshot) {
+    if (!calls)
+        return false;
+    for (auto& [appIdCall, flagsCall] : *calls) {
+        const auto appId = replyOf(appIdCall, QLatin1String("s"));
+        const auto flags = replyOf(flagsCall, QLatin1String("u"));
+        if (!appId || !flags)
+            continue;
+        const uint value = flags->at(0).toUInt();
+        QVariantList records;
+        if (value & gnome::idleFlag)
+            records.append(record(idleDisplayType));
+        if (value & gnome::suspendFlag)
+            records.append(record(systemSleepType));
+        snapshot.append({appId->at(0).toString(), records});
     }
-
-private:
-    Caller m_caller;
-    QDBusPendingCall m_list;
-    bool m_listed = false;
-    QList<std::pair<QDBusPendingCall, QDBusPendingCall>> m_inhibitors;
-};
+    return true;
+}
 
 } // namespace
 
@@ -194,24 +180,24 @@ std::optional<AssertionSnapshot> DBusInhibitorSource::snapshot() {
     // The sources are asked together and share one deadline, so the whole call lasts about
     // one source timeout, however many of them hang.
     const QDeadlineTimer deadline(m_sourceTimeout);
-    const Caller system(m_systemBus, deadline);
-    const Caller session(m_sessionBus, deadline);
-
-    GnomeQuery gnomeQuery(session);
-    QDBusPendingCall logindCall = system.send(logind::service, logind::path, logind::manager,
-                                              QStringLiteral("ListInhibitors"));
+    QDBusPendingCall gnomeCall = ask(m_sessionBus, deadline, gnome::service, gnome::path,
+                                     gnome::manager, QStringLiteral("GetInhibitors"));
+    QDBusPendingCall logindCall = ask(m_systemBus, deadline, logind::service, logind::path,
+                                      logind::manager, QStringLiteral("ListInhibitors"));
     QDBusPendingCall kdeActiveCall =
-        session.send(kde::service, kde::path, QStringLiteral("org.freedesktop.DBus.Properties"),
-                     QStringLiteral("Get"), {kde::agent, QStringLiteral("ActiveInhibitions")});
+        ask(m_sessionBus, deadline, kde::service, kde::path,
+            QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"),
+            {kde::agent, QStringLiteral("ActiveInhibitions")});
     QDBusPendingCall kdeHasCall =
-        session.send(kde::service, kde::path, kde::agent, QStringLiteral("HasInhibition"),
-                     {QVariant::fromValue(kde::changeScreenSettings)});
-    // Its second round goes out first, before any wait on the others can eat into its time.
-    gnomeQuery.askInhibitors();
+        ask(m_sessionBus, deadline, kde::service, kde::path, kde::agent,
+            QStringLiteral("HasInhibition"), {QVariant::fromValue(kde::changeScreenSettings)});
+    // The session manager's second round goes out before any wait on the others eats into its
+    // time.
+    auto gnomeCalls = askGnomeInhibitors(gnomeCall, m_sessionBus, deadline);
 
     AssertionSnapshot snapshot;
     bool answered = addLogindInhibitors(logindCall, snapshot);
-    answered = gnomeQuery.addInhibitors(snapshot) || answered;
+    answered = addGnomeInhibitors(gnomeCalls, snapshot) || answered;
     answered = addPolicyAgentInhibitions(kdeActiveCall, kdeHasCall, snapshot) || answered;
     if (!answered)
         return std::nullopt;
