@@ -5,7 +5,6 @@
 #include "cli/AnalyzeCommand.h"
 #include "cli/CommandLine.h"
 #include "platform/AppIdentity.h"
-#include "platform/DBusInhibitorSource.h"
 #include "platform/DesktopMicrophonePermission.h"
 #include "platform/FilePreferencesStore.h"
 #include "platform/SyslogSystemLog.h"
@@ -119,10 +118,9 @@ int runTray(const Invocation& invocation, int& argc, char** argv) {
     SyslogSystemLog log;
     DesktopMicrophonePermission microphone;
     XdgAutostartLoginItem loginItem;
-    // The sleep flow takes these over when it is wired to the state object.
+    // The sleep flow takes this over when it is wired to the state object.
     Sleeper sleeper(sleepCommand(invocation.sleepCommand, Sleeper::systemPrimary()),
                     sleepCommand(invocation.sleepFallback, Sleeper::systemFallback()));
-    DBusInhibitorSource inhibitors(QDBusConnection::systemBus(), QDBusConnection::sessionBus());
     LullwickApp lullwick(AppServices{store, log, microphone, loginItem});
     return QApplication::exec();
 }
