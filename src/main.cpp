@@ -62,10 +62,11 @@ bool checkProgram(const QString& option, const QString& path) {
     return false;
 }
 
-// A program given on the command line runs bare, in place of the whole system command.
-Sleeper::Command sleepCommand(const QString& program, Sleeper::Command system) {
+// The machine's own suspend is named only here. A program given on the command line runs
+// bare, in place of the whole system command.
+Sleeper::Command sleepCommand(const QString& program, const char* systemProgram) {
     if (program.isEmpty())
-        return system;
+        return {QString::fromLatin1(systemProgram), {QStringLiteral("suspend")}};
     return {program, {}};
 }
 
@@ -118,9 +119,10 @@ int runTray(const Invocation& invocation, int& argc, char** argv) {
     SyslogSystemLog log;
     DesktopMicrophonePermission microphone;
     XdgAutostartLoginItem loginItem;
-    // The sleep flow takes this over when it is wired to the state object.
-    Sleeper sleeper(sleepCommand(invocation.sleepCommand, Sleeper::systemPrimary()),
-                    sleepCommand(invocation.sleepFallback, Sleeper::systemFallback()));
+    // The sleep flow takes this over when it is wired to the state object. loginctl serves
+    // systems without systemd (elogind).
+    Sleeper sleeper(sleepCommand(invocation.sleepCommand, "/usr/bin/systemctl"),
+                    sleepCommand(invocation.sleepFallback, "/usr/bin/loginctl"));
     LullwickApp lullwick(AppServices{store, log, microphone, loginItem});
     return QApplication::exec();
 }

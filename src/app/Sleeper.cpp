@@ -7,14 +7,6 @@
 
 namespace lullwick {
 
-Sleeper::Command Sleeper::systemPrimary() {
-    return {QStringLiteral("/usr/bin/systemctl"), {QStringLiteral("suspend")}};
-}
-
-Sleeper::Command Sleeper::systemFallback() {
-    return {QStringLiteral("/usr/bin/loginctl"), {QStringLiteral("suspend")}};
-}
-
 Sleeper::Sleeper(Command primary, Command fallback, QObject* parent)
     : QObject(parent), m_primary(std::move(primary)), m_fallback(std::move(fallback)) {}
 

@@ -8,8 +8,8 @@
 namespace lullwick {
 
 // Puts the computer to sleep by running a command, and a second one when the first cannot be
-// started or fails. There is no default: whoever builds one names both commands, so that
-// nothing but the composition root can reach the machine's real suspend.
+// started or fails. There are no default commands: the machine's own suspend is known only to
+// the composition root, so nothing built for tests can reach it.
 class Sleeper : public QObject {
     Q_OBJECT
 
@@ -19,11 +19,6 @@ public:
         QString program; // absolute path; anything else counts as not startable
         QStringList arguments;
     };
-
-    // The machine's own suspend: "/usr/bin/systemctl" "suspend".
-    static Command systemPrimary();
-    // For systems without systemd: "/usr/bin/loginctl" "suspend".
-    static Command systemFallback();
 
     Sleeper(Command primary, Command fallback, QObject* parent = nullptr);
 
