@@ -9,6 +9,7 @@
 #include <QDeadlineTimer>
 #include <QProcess>
 #include <QTest>
+#include <chrono>
 #include <memory>
 
 using namespace lullwick;
@@ -17,6 +18,11 @@ namespace {
 
 // Generous: python and dbusmock start slowly on a loaded machine.
 constexpr int serviceStartTimeoutMs = 30000;
+// Far beyond the real source timeout, so that a stand-in that is slow on a loaded machine is
+// not taken for one that never answers.
+constexpr std::chrono::milliseconds answerTimeout{5000};
+// Short enough to keep the cases with a silent service quick, long enough for the others.
+constexpr std::chrono::milliseconds silenceTimeout{1000};
 
 const QString logindName = QStringLiteral("org.freedesktop.login1");
 const QString logindPath = QStringLiteral("/org/freedesktop/login1");
@@ -169,7 +175,8 @@ void DBusInhibitorSourceTest::noBusAtAll() {
 }
 
 void DBusInhibitorSourceTest::noServices() {
-    DBusInhibitorSource source(QDBusConnection::systemBus(), QDBusConnection::sessionBus());
+    DBusInhibitorSource source(QDBusConnection::systemBus(), QDBusConnection::sessionBus(),
+                               answerTimeout);
     QCOMPARE(source.snapshot(), std::nullopt);
     QVERIFY(!isVideoPlaying(source));
 }
@@ -178,7 +185,8 @@ void DBusInhibitorSourceTest::logindInhibitorTakenAndDropped() {
     const auto logind =
         startMock(QDBusConnection::systemBus(), logindName, QStringLiteral("logind"));
     QVERIFY(logind->waitUntilReady());
-    DBusInhibitorSource source(QDBusConnection::systemBus(), QDBusConnection::sessionBus());
+    DBusInhibitorSource source(QDBusConnection::systemBus(), QDBusConnection::sessionBus(),
+                               answerTimeout);
     QCOMPARE(describe(source.snapshot()), QStringList());
     QVERIFY(!isVideoPlaying(source));
 
@@ -246,7 +254,8 @@ void DBusInhibitorSourceTest::logindInhibitors() {
     QVERIFY(logind->waitUntilReady());
     QVERIFY(setLogindInhibitors(inhibitors));
 
-    DBusInhibitorSource source(QDBusConnection::systemBus(), QDBusConnection::sessionBus());
+    DBusInhibitorSource source(QDBusConnection::systemBus(), QDBusConnection::sessionBus(),
+                               answerTimeout);
     QCOMPARE(describe(source.snapshot()), holders);
     QCOMPARE(isVideoPlaying(source), videoPlaying);
 }
@@ -277,7 +286,8 @@ void DBusInhibitorSourceTest::gnomeInhibitors() {
     const auto gnome = startMock(QDBusConnection::sessionBus(), gnomeName,
                                  templatePath("gnome_session_manager.py"));
     QVERIFY(gnome->waitUntilReady());
-    DBusInhibitorSource source(QDBusConnection::systemBus(), QDBusConnection::sessionBus());
+    DBusInhibitorSource source(QDBusConnection::systemBus(), QDBusConnection::sessionBus(),
+                               answerTimeout);
     // Answering with no inhibitors is an answer: an empty snapshot, not none.
     QCOMPARE(describe(source.snapshot()), QStringList());
 
@@ -326,7 +336,8 @@ void DBusInhibitorSourceTest::policyAgent() {
                                  QStringLiteral("org.kde.Solid.PowerManagement.PolicyAgent"),
                                  templatePath("kde_policy_agent.py"), parameters);
     QVERIFY(agent->waitUntilReady());
-    DBusInhibitorSource source(QDBusConnection::systemBus(), QDBusConnection::sessionBus());
+    DBusInhibitorSource source(QDBusConnection::systemBus(), QDBusConnection::sessionBus(),
+                               answerTimeout);
     QCOMPARE(describe(source.snapshot()), holders);
     QCOMPARE(isVideoPlaying(source), videoPlaying);
 }
@@ -376,7 +387,8 @@ void DBusInhibitorSourceTest::serviceThatNeverAnswers() {
         }
     }
 
-    DBusInhibitorSource source(QDBusConnection::systemBus(), QDBusConnection::sessionBus());
+    DBusInhibitorSource source(QDBusConnection::systemBus(), QDBusConnection::sessionBus(),
+                               silenceTimeout);
     // The wait must not run the event loop: a queued call stays queued until it is over.
     bool delivered = false;
     QMetaObject::invokeMethod(
