@@ -1,6 +1,7 @@
 // Composition root: parses the command line, then runs a headless command or the tray
 // application with the Linux implementations of the platform services.
 
+#include "app/Sleeper.h"
 #include "cli/AnalyzeCommand.h"
 #include "cli/CommandLine.h"
 #include "platform/AppIdentity.h"
@@ -61,6 +62,14 @@ bool checkProgram(const QString& option, const QString& path) {
     return false;
 }
 
+// The machine's own suspend is named only here. A program given on the command line runs
+// bare, in place of the whole system command.
+Sleeper::Command sleepCommand(const QString& program, const char* systemProgram) {
+    if (program.isEmpty())
+        return {QString::fromLatin1(systemProgram), {QStringLiteral("suspend")}};
+    return {program, {}};
+}
+
 QString lockPath() {
     QString folder = qEnvironmentVariable("XDG_RUNTIME_DIR");
     if (folder.isEmpty() || !QFileInfo(folder).isDir())
@@ -110,6 +119,10 @@ int runTray(const Invocation& invocation, int& argc, char** argv) {
     SyslogSystemLog log;
     DesktopMicrophonePermission microphone;
     XdgAutostartLoginItem loginItem;
+    // The sleep flow takes this over when it is wired to the state object. loginctl serves
+    // systems without systemd (elogind).
+    Sleeper sleeper(sleepCommand(invocation.sleepCommand, "/usr/bin/systemctl"),
+                    sleepCommand(invocation.sleepFallback, "/usr/bin/loginctl"));
     LullwickApp lullwick(AppServices{store, log, microphone, loginItem});
     return QApplication::exec();
 }

@@ -1,0 +1,67 @@
+#include "Sleeper.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <memory>
+#include <utility>
+
+namespace lullwick {
+
+Sleeper::Sleeper(Command primary, Command fallback, QObject* parent)
+    : QObject(parent), m_primary(std::move(primary)), m_fallback(std::move(fallback)) {}
+
+QProcess* Sleeper::prepare(const Command& command) {
+    // A missing or non-executable file is known before forking: the caller learns it at once
+    // instead of from a start failure reported later. A bare name is never looked up in PATH.
+    const QFileInfo info(command.program);
+    if (!QDir::isAbsolutePath(command.program) || !info.isFile() || !info.isExecutable())
+        return nullptr;
+    auto* process = new QProcess(this);
+    process->setProgram(command.program);
+    process->setArguments(command.arguments);
+    process->setProcessChannelMode(QProcess::ForwardedChannels);
+    process->setInputChannelMode(QProcess::ForwardedInputChannel);
+    return process;
+}
+
+void Sleeper::sleepNow() {
+    QProcess* process = prepare(m_primary);
+    if (!process) {
+        runFallback();
+        return;
+    }
+    // A start failure noticed by the child (a bad interpreter, say) and an exit are never
+    // both reported, but the flag keeps the fallback at one per call whatever arrives.
+    auto settled = std::make_shared<bool>(false);
+    auto settle = [this, process, settled](bool failed) {
+        if (std::exchange(*settled, true))
+            return;
+        process->deleteLater();
+        if (failed)
+            runFallback();
+    };
+    connect(process, &QProcess::finished, this,
+            [settle](int exitCode, QProcess::ExitStatus status) {
+                settle(status != QProcess::NormalExit || exitCode != 0);
+            });
+    connect(process, &QProcess::errorOccurred, this, [settle](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart)
+            settle(true);
+    });
+    process->start();
+}
+
+void Sleeper::runFallback() {
+    QProcess* process = prepare(m_fallback);
+    if (!process)
+        return;
+    // The outcome is never read; these only reap the child and free its handle.
+    connect(process, &QProcess::finished, process, &QObject::deleteLater);
+    connect(process, &QProcess::errorOccurred, process, [process](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart)
+            process->deleteLater();
+    });
+    process->start();
+}
+
+} // namespace lullwick

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "app/InhibitorSource.h"
+
+#include <QDBusConnection>
+#include <chrono>
+
+namespace lullwick {
+
+// The idle and sleep inhibitors the desktop knows of, from logind (system bus), the GNOME
+// session manager and KDE PowerDevil's policy agent (session bus). An inhibitor of idle
+// becomes a "PreventUserIdleDisplaySleep" record, one of sleep a "PreventSystemSleep" record,
+// keyed by the holder's pid where the service tells it, else by its app id.
+//
+// All services are asked at once, so their waits overlap; each one that is absent, errs or
+// has not answered in full within the source timeout contributes nothing. The wait blocks
+// the calling thread without running its event loop.
+class DBusInhibitorSource : public InhibitorSource {
+public:
+    static constexpr std::chrono::milliseconds defaultSourceTimeout{250};
+
+    // Connections that are not connected are skipped.
+    DBusInhibitorSource(QDBusConnection systemBus, QDBusConnection sessionBus,
+                        std::chrono::milliseconds sourceTimeout = defaultSourceTimeout);
+
+    std::optional<AssertionSnapshot> snapshot() override;
+
+private:
+    QDBusConnection m_systemBus;
+    QDBusConnection m_sessionBus;
+    std::chrono::milliseconds m_sourceTimeout;
+};
+
+} // namespace lullwick
