@@ -2,14 +2,15 @@
 // wake notices from a logind stand-in on a private system bus, the real schedule timer.
 // Whether the microphone is open is read from the sound server itself.
 
+#include "app/AppState.h"
 #include "fakes/FakeClock.h"
 #include "fakes/FakeSystemLog.h"
 #include "fakes/MemoryPreferencesStore.h"
+#include "integration/support/LogindMock.h"
 #include "platform/DesktopMicrophonePermission.h"
 #include "platform/LogindWakeNotifier.h"
 #include "platform/PulseAudioInput.h"
 #include "platform/XdgAutostartLoginItem.h"
-#include "support/LogindMock.h"
 
 #include <QElapsedTimer>
 #include <QProcess>
@@ -23,15 +24,39 @@ namespace {
 
 constexpr int serverTimeoutMs = 30000;
 
-// Capture streams open on the private server, or -1 when pactl fails.
-int sourceOutputs() {
-    QProcess pactl;
-    pactl.start(QStringLiteral("pactl"), {QStringLiteral("list"), QStringLiteral("short"),
-                                          QStringLiteral("source-outputs")});
-    if (!pactl.waitForFinished(10000) || pactl.exitCode() != 0)
+QByteArray pactl(const QStringList& arguments) {
+    QProcess process;
+    process.start(QStringLiteral("pactl"), arguments);
+    if (!process.waitForFinished(10000) || process.exitCode() != 0)
+        return {};
+    return process.readAllStandardOutput();
+}
+
+// Lines of "pactl list short …" split into tab-separated columns.
+QList<QByteArrayList> shortList(const char* what) {
+    QList<QByteArrayList> rows;
+    const QByteArray output =
+        pactl({QStringLiteral("list"), QStringLiteral("short"), QLatin1String(what)});
+    for (const QByteArray& line : output.split('\n'))
+        if (!line.trimmed().isEmpty())
+            rows.append(line.split('\t'));
+    return rows;
+}
+
+// Capture streams open on the test microphone (the remap source's own stream on the sink's
+// monitor is not one of them), or -1 when the server cannot be asked.
+int microphoneStreams() {
+    const QByteArray microphone = qgetenv("LULLWICK_TEST_SOURCE");
+    QByteArray index;
+    for (const QByteArrayList& source : shortList("sources"))
+        if (source.size() > 1 && source.at(1) == microphone)
+            index = source.at(0);
+    if (index.isEmpty())
         return -1;
-    const QByteArray output = pactl.readAllStandardOutput().trimmed();
-    return output.isEmpty() ? 0 : int(output.count('\n') + 1);
+    int streams = 0;
+    for (const QByteArrayList& output : shortList("source-outputs"))
+        streams += output.size() > 1 && output.at(1) == index ? 1 : 0;
+    return streams;
 }
 
 ScheduleWindow window(std::int64_t start, std::int64_t end) {
@@ -64,7 +89,7 @@ private slots:
         m_loginItem = std::make_unique<XdgAutostartLoginItem>(
             m_config.path() + QStringLiteral("/autostart/lullwick.desktop"));
         m_store.values.insert(QStringLiteral("hasCompletedOnboarding"), true);
-        QCOMPARE(sourceOutputs(), 0);
+        QCOMPARE(microphoneStreams(), 0);
     }
 
     void init() {
@@ -74,7 +99,7 @@ private slots:
         m_clock.setMinute(720);
     }
 
-    void cleanup() { QTRY_COMPARE_WITH_TIMEOUT(sourceOutputs(), 0, serverTimeoutMs); }
+    void cleanup() { QTRY_COMPARE_WITH_TIMEOUT(microphoneStreams(), 0, serverTimeoutMs); }
 
     void wakeClosesAtOnceAndReopensTwoSecondsLater() {
         LogindMock logind;
@@ -82,7 +107,7 @@ private slots:
         PulseAudioInput audioInput;
         LogindWakeNotifier wake;
         AppState state(services(audioInput, wake));
-        QTRY_COMPARE_WITH_TIMEOUT(sourceOutputs(), 1, serverTimeoutMs);
+        QTRY_COMPARE_WITH_TIMEOUT(microphoneStreams(), 1, serverTimeoutMs);
         QVERIFY(state.detectorRunning());
         QTRY_VERIFY_WITH_TIMEOUT(wake.isAttached(), serverTimeoutMs);
 
@@ -98,11 +123,11 @@ private slots:
         QVERIFY(logind.prepareForSleep(false));
         QTRY_VERIFY_WITH_TIMEOUT(closedAt >= 0, serverTimeoutMs);
         QVERIFY(!state.detectorRunning());
-        QTRY_COMPARE_WITH_TIMEOUT(sourceOutputs(), 0, serverTimeoutMs);
+        QTRY_COMPARE_WITH_TIMEOUT(microphoneStreams(), 0, serverTimeoutMs);
         QTRY_VERIFY_WITH_TIMEOUT(openedAt >= 0, serverTimeoutMs);
         QVERIFY2(openedAt - closedAt >= 2000,
                  qPrintable(QStringLiteral("reopened after %1 ms").arg(openedAt - closedAt)));
-        QTRY_COMPARE_WITH_TIMEOUT(sourceOutputs(), 1, serverTimeoutMs);
+        QTRY_COMPARE_WITH_TIMEOUT(microphoneStreams(), 1, serverTimeoutMs);
         QVERIFY(m_log.lines.isEmpty());
     }
 
@@ -116,11 +141,11 @@ private slots:
         QElapsedTimer sinceStart;
         sinceStart.start();
         AppState state(services(audioInput, wake));
-        QTRY_COMPARE_WITH_TIMEOUT(sourceOutputs(), 1, serverTimeoutMs);
+        QTRY_COMPARE_WITH_TIMEOUT(microphoneStreams(), 1, serverTimeoutMs);
 
         m_clock.setMinute(420);
         // The schedule timer ticks 30 s after start; give a loaded machine room beyond that.
-        QTRY_COMPARE_WITH_TIMEOUT(sourceOutputs(), 0,
+        QTRY_COMPARE_WITH_TIMEOUT(microphoneStreams(), 0,
                                   AppState::scheduleTimerIntervalMs + serverTimeoutMs);
         QVERIFY(!state.detectorRunning());
         // Closed by the tick, not by anything earlier.
