@@ -50,22 +50,6 @@ private slots:
         QVERIFY(state().scheduleAllowsListening());
     }
 
-    void followsTheClock() {
-        create({window(1260, 420), window(600, 600, false)}, true, 419);
-        QVERIFY(state().scheduleAllowsListening());
-        fakes().clock.setMinute(420);
-        QVERIFY(!state().scheduleAllowsListening());
-        fakes().clock.setMinute(1260);
-        QVERIFY(state().scheduleAllowsListening());
-    }
-
-    void noEnabledWindowNeverAllows() {
-        create({window(600, 600, false)}, true, 600);
-        QVERIFY(!state().scheduleAllowsListening());
-        QVERIFY(!state().nextListeningStartMinutes());
-        QCOMPARE(state().scheduleWindowDescription(), QStringLiteral("No hours set"));
-    }
-
     void nextStartIgnoresTheSwitch() {
         create({window(1260, 420), window(300, 360)}, false, 1300);
         QCOMPARE(state().nextListeningStartMinutes(), std::optional<qint64>(300));
