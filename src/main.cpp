@@ -7,7 +7,9 @@
 #include "platform/AppIdentity.h"
 #include "platform/DesktopMicrophonePermission.h"
 #include "platform/FilePreferencesStore.h"
+#include "platform/LogindWakeNotifier.h"
 #include "platform/SyslogSystemLog.h"
+#include "platform/SystemClock.h"
 #include "platform/XdgAutostartLoginItem.h"
 #include "ui/LullwickApp.h"
 
@@ -19,6 +21,22 @@
 #include <cstdio>
 #include <cstdlib>
 #include <unistd.h>
+
+#if __has_include("platform/PulseAudioInput.h")
+#include "platform/PulseAudioInput.h"
+#else
+namespace lullwick {
+// Stands in until the sound-server capture is part of the build: there is nothing to open.
+class PulseAudioInput : public AudioInput {
+public:
+    std::optional<DetectorError> start(ClapDetector&) override {
+        return DetectorError::noInputDevice();
+    }
+    void stop() override {}
+    bool isRunning() const override { return false; }
+};
+} // namespace lullwick
+#endif
 
 namespace {
 
@@ -119,11 +137,13 @@ int runTray(const Invocation& invocation, int& argc, char** argv) {
     SyslogSystemLog log;
     DesktopMicrophonePermission microphone;
     XdgAutostartLoginItem loginItem;
-    // The sleep flow takes this over when it is wired to the state object. loginctl serves
-    // systems without systemd (elogind).
+    // loginctl serves systems without systemd (elogind).
     Sleeper sleeper(sleepCommand(invocation.sleepCommand, "/usr/bin/systemctl"),
                     sleepCommand(invocation.sleepFallback, "/usr/bin/loginctl"));
-    LullwickApp lullwick(AppServices{store, log, microphone, loginItem});
+    PulseAudioInput audioInput;
+    LogindWakeNotifier wake;
+    SystemClock clock;
+    LullwickApp lullwick(AppServices{store, log, microphone, loginItem, audioInput, wake, clock});
     return QApplication::exec();
 }
 

@@ -1,8 +1,12 @@
 #include "AppState.h"
 
+#include "core/Schedule.h"
+
 #include <QCoreApplication>
+#include <QLocale>
 #include <QPointer>
 #include <QTimer>
+#include <chrono>
 
 namespace lullwick {
 namespace {
@@ -27,6 +31,10 @@ template <typename Work> void postToState(const QPointer<AppState>& state, Work 
         Qt::QueuedConnection);
 }
 
+std::chrono::milliseconds fromSeconds(double seconds) {
+    return std::chrono::round<std::chrono::milliseconds>(std::chrono::duration<double>(seconds));
+}
+
 } // namespace
 
 AppState::AppState(AppServices services, QObject* parent) : QObject(parent), m_services(services) {
@@ -44,6 +52,8 @@ AppState::AppState(AppServices services, QObject* parent) : QObject(parent), m_s
         });
     });
 
+    observeSystem();
+    startScheduleTimer();
     updateListening();
 
     if (!m_hasCompletedOnboarding)
@@ -51,7 +61,11 @@ AppState::AppState(AppServices services, QObject* parent) : QObject(parent), m_s
                            [this] { emit setupAssistantRequested(0); });
 }
 
-AppState::~AppState() = default;
+AppState::~AppState() {
+    // The capture thread feeds our detector: it must be gone before the detector is.
+    if (m_services.audioInput.isRunning())
+        m_services.audioInput.stop();
+}
 
 void AppState::loadSettings() {
     const PreferencesStore& store = m_services.store;
@@ -172,8 +186,212 @@ void AppState::setTestDoubleClapCount(qint64 value) {
     emit testDoubleClapCountChanged();
 }
 
+bool AppState::scheduleAllowsListening() const {
+    if (!m_scheduleEnabled)
+        return true;
+    return windowsAllowListening(m_scheduleWindows, currentMinutes());
+}
+
+std::optional<qint64> AppState::nextListeningStartMinutes() const {
+    return nextWindowStart(m_scheduleWindows, currentMinutes());
+}
+
+qint64 AppState::currentMinutes() const {
+    return minutes(m_services.clock.now());
+}
+
+qint64 AppState::minutes(const QDateTime& time) const {
+    const QTime local = time.toLocalTime().time();
+    if (!local.isValid())
+        return 0;
+    return local.hour() * 60 + local.minute();
+}
+
+QString AppState::timeString(qint64 minute) const {
+    // The wall-clock time of the minute, also on the days the clocks change: counting
+    // seconds from midnight would show 21:00 as 22:00 on such a day.
+    static const QLocale locale = QLocale::system();
+    const qint64 inDay = ((minute % minutesPerDay) + minutesPerDay) % minutesPerDay;
+    return locale.toString(QTime(static_cast<int>(inDay / 60), static_cast<int>(inDay % 60)),
+                           QLocale::ShortFormat);
+}
+
+QString AppState::scheduleWindowDescription() const {
+    return describeWindows(m_scheduleWindows,
+                           [this](std::int64_t minute) { return timeString(minute); });
+}
+
+void AppState::addScheduleWindow() {
+    ScheduleWindows windows = m_scheduleWindows;
+    windows.append(ScheduleWindow{QUuid::createUuid(), 720, 840, true});
+    setScheduleWindows(windows);
+}
+
+void AppState::removeScheduleWindow(const QUuid& id) {
+    ScheduleWindows windows = m_scheduleWindows;
+    windows.removeIf([&id](const ScheduleWindow& window) { return window.id == id; });
+    setScheduleWindows(windows);
+}
+
+bool AppState::micDenied() const {
+    return m_micStatus == MicrophonePermission::denied ||
+           m_micStatus == MicrophonePermission::restricted;
+}
+
+QString AppState::statusLine() const {
+    if (micDenied())
+        return QStringLiteral("Microphone access needed");
+    if (m_micStatus == MicrophonePermission::notDetermined && !m_hasCompletedOnboarding)
+        return QStringLiteral("Run the Setup Assistant to start");
+    if (!m_isEnabled)
+        return QStringLiteral("Paused");
+    if (m_scheduleEnabled && !scheduleAllowsListening()) {
+        const std::optional<qint64> next = nextListeningStartMinutes();
+        if (!next)
+            return QStringLiteral("Off schedule \u2014 no hours set");
+        return QStringLiteral("Off schedule \u2014 resumes at ") + timeString(*next);
+    }
+    if (m_detectorRunning)
+        return QStringLiteral("Listening for \U0001F44F\U0001F44F");
+    return QStringLiteral("Starting microphone\u2026");
+}
+
+void AppState::requestMicAccess() {
+    // The platform may answer on any thread; the answer is applied on the GUI thread.
+    const QPointer<AppState> self(this);
+    m_services.microphone.request([self](bool granted) {
+        postToState(self, [granted](AppState& state) {
+            state.setMicStatus(granted ? MicrophonePermission::authorized
+                                       : MicrophonePermission::denied);
+            state.updateListening();
+        });
+    });
+}
+
+void AppState::refreshMicStatus() {
+    const int status = m_services.microphone.status();
+    if (status != m_micStatus)
+        setMicStatus(status);
+}
+
+void AppState::beginClapTest() {
+    setIsClapTestActive(true);
+    setTestClapCount(0);
+    setTestDoubleClapCount(0);
+    updateListening();
+}
+
+void AppState::endClapTest() {
+    if (!m_isClapTestActive)
+        return;
+    setIsClapTestActive(false);
+    updateListening();
+}
+
+void AppState::onboardingClosed() {
+    endClapTest();
+    if (!m_hasCompletedOnboarding) {
+        setHasCompletedOnboarding(true);
+        write(keys::hasCompletedOnboarding, true);
+    }
+    updateListening();
+}
+
+void AppState::scheduleTimerFired() {
+    // Runs every 30 s for the life of the process: it reads only the clock and our own
+    // fields unless listening has to change.
+    if (micDenied())
+        return;
+    if (shouldListen() != m_detectorRunning)
+        updateListening();
+}
+
+void AppState::observeSystem() {
+    connect(
+        &m_services.wake, &WakeNotifier::systemDidWake, this,
+        [this] { restartIfNeeded(wakeRestartDelay); }, Qt::QueuedConnection);
+    connect(
+        &m_services.audioInput, &AudioInput::configurationChanged, this,
+        [this] { restartIfNeeded(configurationRestartDelay); }, Qt::QueuedConnection);
+}
+
+void AppState::startScheduleTimer() {
+    m_scheduleTimer = new QTimer(this);
+    m_scheduleTimer->setObjectName(QStringLiteral("scheduleTimer"));
+    m_scheduleTimer->setInterval(scheduleTimerIntervalMs);
+    connect(m_scheduleTimer, &QTimer::timeout, this, &AppState::scheduleTimerFired);
+    m_scheduleTimer->start();
+}
+
+bool AppState::shouldListen() const {
+    if (m_isClapTestActive)
+        return true;
+    return m_isEnabled && scheduleAllowsListening();
+}
+
 void AppState::updateListening() {
-    // Opening and closing the microphone belongs to the listening controller.
+    if (shouldListen())
+        ensureMicAccessAndStart();
+    else
+        stopDetector();
+}
+
+void AppState::ensureMicAccessAndStart() {
+    const int status = m_services.microphone.status();
+    if (status != m_micStatus)
+        setMicStatus(status);
+    switch (status) {
+    case MicrophonePermission::notDetermined:
+        // Nobody is asked for the microphone before the setup assistant, except by its
+        // practice page.
+        if (m_hasCompletedOnboarding || m_isClapTestActive)
+            requestMicAccess();
+        break;
+    case MicrophonePermission::authorized:
+        startDetector();
+        break;
+    default:
+        break;
+    }
+}
+
+void AppState::startDetector() {
+    if (m_services.audioInput.isRunning()) {
+        if (!m_detectorRunning)
+            setDetectorRunning(true);
+        return;
+    }
+    const std::optional<DetectorError> error = m_services.audioInput.start(m_detector);
+    if (!error) {
+        setDetectorRunning(true);
+        return;
+    }
+    // No retry here: the schedule timer tries again while listening is wanted.
+    setDetectorRunning(false);
+    m_services.log.write(QStringLiteral("Lullwick: could not start audio engine: ") +
+                         error->description);
+}
+
+void AppState::stopDetector() {
+    const bool running = m_services.audioInput.isRunning();
+    if (!running && !m_detectorRunning)
+        return;
+    if (running)
+        m_services.audioInput.stop();
+    setDetectorRunning(false);
+}
+
+void AppState::restartIfNeeded(double delaySeconds) {
+    emit goodNightCloseRequested();
+    stopDetector();
+    if (!shouldListen())
+        return;
+    // Each pending restart checks again when it runs, so that several of them (a wake
+    // followed by a device change) open the microphone once.
+    QTimer::singleShot(fromSeconds(delaySeconds), Qt::PreciseTimer, this, [this] {
+        if (shouldListen() && !m_services.audioInput.isRunning())
+            startDetector();
+    });
 }
 
 void AppState::updateLoginItem() {

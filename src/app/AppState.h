@@ -1,14 +1,22 @@
 #pragma once
 
+#include "AudioInput.h"
+#include "Clock.h"
 #include "LoginItem.h"
 #include "MicrophonePermission.h"
 #include "PreferencesStore.h"
 #include "SystemLog.h"
+#include "WakeNotifier.h"
 #include "core/ClapDetector.h"
 #include "core/ScheduleWindow.h"
 #include "core/Settings.h"
 
+#include <QDateTime>
 #include <QObject>
+#include <QUuid>
+#include <optional>
+
+class QTimer;
 
 namespace lullwick {
 
@@ -19,6 +27,9 @@ struct AppServices {
     SystemLog& log;
     MicrophonePermission& microphone;
     LoginItem& loginItem;
+    AudioInput& audioInput;
+    WakeNotifier& wake;
+    Clock& clock;
 };
 
 // The one state object: every setting, the detector, and the decisions on listening and
@@ -52,6 +63,11 @@ class AppState : public QObject {
 public:
     // Delay before the setup assistant opens while the setup was never completed.
     static constexpr int setupAssistantDelayMs = 400;
+    // How often the listening hours are re-evaluated.
+    static constexpr int scheduleTimerIntervalMs = 30000;
+    // Capture reopens this long after a wake, and after an audio configuration change.
+    static constexpr double wakeRestartDelay = 2.0;
+    static constexpr double configurationRestartDelay = 0.5;
 
     explicit AppState(AppServices services, QObject* parent = nullptr);
     ~AppState() override;
@@ -84,6 +100,32 @@ public:
     ClapDetector& detector() { return m_detector; }
     bool isSleepPending() const { return m_isSleepPending; }
 
+    // Listening hours. Minutes are minutes of the local day, 0…1439.
+    bool scheduleAllowsListening() const;
+    std::optional<qint64> nextListeningStartMinutes() const;
+    qint64 currentMinutes() const;
+    qint64 minutes(const QDateTime& time) const;
+    QString timeString(qint64 minute) const;
+    QString scheduleWindowDescription() const;
+    void addScheduleWindow();
+    void removeScheduleWindow(const QUuid& id);
+
+    // Microphone and listening.
+    bool micDenied() const;
+    QString statusLine() const;
+    void requestMicAccess();
+    void refreshMicStatus();
+
+    // Practice mode of the setup assistant: capture runs whatever the switch and the hours.
+    void beginClapTest();
+    void endClapTest();
+
+    // The setup assistant's window has closed.
+    void onboardingClosed();
+
+    // What the schedule timer runs on each tick.
+    void scheduleTimerFired();
+
 signals:
     void isEnabledChanged();
     void confirmationModeChanged();
@@ -101,11 +143,21 @@ signals:
     // The setup assistant should open at the given page (the views own the window).
     void setupAssistantRequested(int startPage);
 
+    // The good-night panel, if one is showing, should close (the views own the panel).
+    void goodNightCloseRequested();
+
 private:
     void loadSettings();
     bool readBool(const char* key, bool fallback) const;
     void write(const char* key, const QVariant& value);
+    void observeSystem();
+    void startScheduleTimer();
+    bool shouldListen() const;
     void updateListening();
+    void ensureMicAccessAndStart();
+    void startDetector();
+    void stopDetector();
+    void restartIfNeeded(double delaySeconds);
     void updateLoginItem();
 
     AppServices m_services;
@@ -124,6 +176,7 @@ private:
     qint64 m_testClapCount = 0;
     qint64 m_testDoubleClapCount = 0;
     bool m_isSleepPending = false;
+    QTimer* m_scheduleTimer = nullptr;
 };
 
 } // namespace lullwick

@@ -12,8 +12,12 @@ public:
 
     static QString defaultEntryPath();
 
+    // True exactly when the entry is a file that is not marked Hidden=true.
     bool isEnabled() const override;
     std::optional<QString> setEnabled(bool enabled) override;
+
+    // The desktop entry that is written.
+    QString entryText() const;
 
 private:
     QString m_entryPath;

@@ -6,20 +6,20 @@
 
 namespace lullwick {
 
-// A login item whose changes can be made to fail; records each change asked for.
+// A login item held in memory; queued failures refuse the next changes.
 class FakeLoginItem : public LoginItem {
 public:
     bool isEnabled() const override { return enabled; }
     std::optional<QString> setEnabled(bool value) override {
-        calls << value;
-        if (failWith)
-            return failWith;
+        calls.append(value);
+        if (!failures.isEmpty())
+            return failures.takeFirst();
         enabled = value;
         return std::nullopt;
     }
 
     bool enabled = false;
-    std::optional<QString> failWith;
+    QList<QString> failures;
     QList<bool> calls;
 };
 

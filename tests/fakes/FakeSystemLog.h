@@ -8,7 +8,7 @@ namespace lullwick {
 
 class FakeSystemLog : public SystemLog {
 public:
-    void write(const QString& line) override { lines << line; }
+    void write(const QString& line) override { lines.append(line); }
 
     QStringList lines;
 };

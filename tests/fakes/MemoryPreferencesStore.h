@@ -7,21 +7,22 @@
 
 namespace lullwick {
 
-// Keeps values in memory, with their types, and records every write in order.
+// Settings in memory; every write is recorded by key.
 class MemoryPreferencesStore : public PreferencesStore {
 public:
-    QVariant value(const QString& key) const override { return values.value(key); }
+    QVariant value(const QString& key) const override {
+        ++reads;
+        return values.value(key);
+    }
     bool setValue(const QString& key, const QVariant& value) override {
-        writes << key;
-        if (failWrites)
-            return false;
+        writes.append(key);
         values.insert(key, value);
         return true;
     }
 
     QHash<QString, QVariant> values;
     QStringList writes;
-    bool failWrites = false;
+    mutable int reads = 0;
 };
 
 } // namespace lullwick

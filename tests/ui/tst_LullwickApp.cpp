@@ -1,6 +1,9 @@
+#include "fakes/FakeAudioInput.h"
+#include "fakes/FakeClock.h"
 #include "fakes/FakeLoginItem.h"
 #include "fakes/FakeMicrophonePermission.h"
 #include "fakes/FakeSystemLog.h"
+#include "fakes/FakeWakeNotifier.h"
 #include "fakes/MemoryPreferencesStore.h"
 #include "ui/LullwickApp.h"
 
@@ -21,8 +24,11 @@ class TestLullwickApp : public QObject {
     FakeSystemLog m_log;
     FakeMicrophonePermission m_microphone;
     FakeLoginItem m_loginItem;
+    FakeAudioInput m_audio;
+    FakeWakeNotifier m_wake;
+    FakeClock m_clock;
 
-    AppServices services() { return {m_store, m_log, m_microphone, m_loginItem}; }
+    AppServices services() { return {m_store, m_log, m_microphone, m_loginItem, m_audio, m_wake, m_clock}; }
 
     // Renders the tray icon so that two icons can be told apart by their pixels.
     static QImage pixels(const QSystemTrayIcon& tray) {
@@ -30,6 +36,11 @@ class TestLullwickApp : public QObject {
     }
 
 private slots:
+    void initTestCase() {
+        // Not set up yet: nothing opens the microphone by itself.
+        m_microphone.current = MicrophonePermission::notDetermined;
+    }
+
     void ownsExactlyOneStateAndShowsTheMoonAtFirst() {
         LullwickApp app(services());
         QCOMPARE(app.findChildren<AppState*>().size(), 1);

@@ -1,7 +1,10 @@
 #include "app/AppState.h"
+#include "fakes/FakeAudioInput.h"
+#include "fakes/FakeClock.h"
 #include "fakes/FakeLoginItem.h"
 #include "fakes/FakeMicrophonePermission.h"
 #include "fakes/FakeSystemLog.h"
+#include "fakes/FakeWakeNotifier.h"
 #include "fakes/MemoryPreferencesStore.h"
 
 #include <QSignalSpy>
@@ -17,9 +20,12 @@ class TestAppState : public QObject {
     FakeSystemLog m_log;
     FakeMicrophonePermission m_microphone;
     FakeLoginItem m_loginItem;
+    FakeAudioInput m_audio;
+    FakeWakeNotifier m_wake;
+    FakeClock m_clock;
 
     std::unique_ptr<AppState> makeState() {
-        return std::make_unique<AppState>(AppServices{m_store, m_log, m_microphone, m_loginItem});
+        return std::make_unique<AppState>(AppServices{m_store, m_log, m_microphone, m_loginItem, m_audio, m_wake, m_clock});
     }
 
 private slots:
@@ -239,7 +245,7 @@ private slots:
 
     void aRefusedLoginItemChangeIsLoggedAndResynchronised() {
         const auto state = makeState();
-        m_loginItem.failWith = QStringLiteral("Read-only file system");
+        m_loginItem.failures = {QStringLiteral("Read-only file system"), QStringLiteral("Read-only file system")};
         state->setLaunchAtLogin(true);
         // The system still says disabled: back to false, which is a change again, so the
         // system is asked once for false; that fails too and the re-read changes nothing.
@@ -253,7 +259,7 @@ private slots:
     void aRefusalThatLeavesTheSystemChangedTriesOnceMore() {
         m_loginItem.enabled = true;
         const auto state = makeState();
-        m_loginItem.failWith = QStringLiteral("busy");
+        m_loginItem.failures = {QStringLiteral("busy"), QStringLiteral("busy")};
         // Unregistering fails while the entry stays; re-reading gives true, which differs
         // from false, so the system is asked once more for true, which fails too: the end.
         state->setLaunchAtLogin(false);
