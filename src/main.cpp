@@ -5,6 +5,8 @@
 #include "cli/AnalyzeCommand.h"
 #include "cli/CommandLine.h"
 #include "platform/AppIdentity.h"
+#include "platform/CanberraSoundPlayer.h"
+#include "platform/DBusInhibitorSource.h"
 #include "platform/DesktopMicrophonePermission.h"
 #include "platform/FilePreferencesStore.h"
 #include "platform/LogindWakeNotifier.h"
@@ -14,6 +16,7 @@
 #include "ui/LullwickApp.h"
 
 #include <QApplication>
+#include <QDBusConnection>
 #include <QDir>
 #include <QFileInfo>
 #include <QLockFile>
@@ -88,6 +91,19 @@ Sleeper::Command sleepCommand(const QString& program, const char* systemProgram)
     return {program, {}};
 }
 
+// The session bus where there is one. With none announced, libdbus would launch a stray bus
+// of its own for us (X11 autolaunch); the usual systemd place is tried instead.
+QDBusConnection sessionBus() {
+    if (qEnvironmentVariableIsSet("DBUS_SESSION_BUS_ADDRESS"))
+        return QDBusConnection::sessionBus();
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    const QString socket = runtime + QStringLiteral("/bus");
+    if (runtime.isEmpty() || !QFileInfo(socket).exists())
+        return QDBusConnection(QStringLiteral("lullwick-no-session-bus"));
+    return QDBusConnection::connectToBus(QStringLiteral("unix:path=") + socket,
+                                         QStringLiteral("lullwick-session"));
+}
+
 QString lockPath() {
     QString folder = qEnvironmentVariable("XDG_RUNTIME_DIR");
     if (folder.isEmpty() || !QFileInfo(folder).isDir())
@@ -143,7 +159,10 @@ int runTray(const Invocation& invocation, int& argc, char** argv) {
     PulseAudioInput audioInput;
     LogindWakeNotifier wake;
     SystemClock clock;
-    LullwickApp lullwick(AppServices{store, log, microphone, loginItem, audioInput, wake, clock});
+    CanberraSoundPlayer sounds;
+    DBusInhibitorSource inhibitors(QDBusConnection::systemBus(), sessionBus());
+    LullwickApp lullwick(AppServices{store, log, microphone, loginItem, audioInput, wake, clock,
+                                     sounds, inhibitors, sleeper});
     return QApplication::exec();
 }
 

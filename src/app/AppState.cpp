@@ -1,6 +1,7 @@
 #include "AppState.h"
 
 #include "core/Schedule.h"
+#include "core/VideoDetector.h"
 
 #include <QCoreApplication>
 #include <QLocale>
@@ -37,7 +38,8 @@ std::chrono::milliseconds fromSeconds(double seconds) {
 
 } // namespace
 
-AppState::AppState(AppServices services, QObject* parent) : QObject(parent), m_services(services) {
+AppState::AppState(AppServices services, AppViews views, QObject* parent)
+    : QObject(parent), m_services(services), m_views(views) {
     // Published values that never come from the store are set by their initialisers.
     loadSettings();
     m_micStatus = m_services.microphone.status();
@@ -45,6 +47,8 @@ AppState::AppState(AppServices services, QObject* parent) : QObject(parent), m_s
     m_detector.setTuning(tuningFor(m_sensitivity));
 
     const QPointer<AppState> self(this);
+    m_detector.setOnDoubleClap(
+        [self] { postToState(self, [](AppState& state) { state.handleDoubleClap(); }); });
     m_detector.setOnClap([self] {
         postToState(self, [](AppState& state) {
             if (state.m_isClapTestActive)
@@ -382,7 +386,7 @@ void AppState::stopDetector() {
 }
 
 void AppState::restartIfNeeded(double delaySeconds) {
-    emit goodNightCloseRequested();
+    m_views.goodNight.close();
     stopDetector();
     if (!shouldListen())
         return;
@@ -401,6 +405,50 @@ void AppState::updateLoginItem() {
     m_services.log.write(QStringLiteral("Lullwick: login item change failed: ") + *error);
     // Goes through the same change check: at most one more attempt, then the chain ends.
     setLaunchAtLogin(m_services.loginItem.isEnabled());
+}
+
+void AppState::handleDoubleClap() {
+    if (m_isClapTestActive) {
+        setTestDoubleClapCount(m_testDoubleClapCount + 1);
+        m_services.sounds.play(SoundPlayer::Sound::glass);
+        return;
+    }
+    if (!m_isEnabled || !scheduleAllowsListening() || m_views.confirmation.isShowing() ||
+        m_isSleepPending)
+        return;
+
+    const bool video = isVideoPlaying();
+    if (m_confirmationMode == ConfirmationMode::whenVideoPlaying && !video) {
+        sleepNow();
+        return;
+    }
+    m_services.sounds.play(SoundPlayer::Sound::tink);
+    const QPointer<AppState> self(this);
+    m_views.confirmation.show(
+        video,
+        [self] {
+            if (self)
+                self->sleepNow();
+        },
+        [] {});
+}
+
+bool AppState::isVideoPlaying() {
+    return VideoDetector::isVideoPlaying(m_services.inhibitors.snapshot(),
+                                         QCoreApplication::applicationPid());
+}
+
+void AppState::sleepNow() {
+    if (m_isSleepPending)
+        return;
+    m_isSleepPending = true;
+    m_views.confirmation.close();
+    m_views.goodNight.show();
+    QTimer::singleShot(std::chrono::milliseconds(goodNightMs), Qt::PreciseTimer, this, [this] {
+        m_views.goodNight.close();
+        m_isSleepPending = false;
+        m_services.sleeper.sleepNow();
+    });
 }
 
 } // namespace lullwick

@@ -2,9 +2,13 @@
 
 #include "AudioInput.h"
 #include "Clock.h"
+#include "InhibitorSource.h"
 #include "LoginItem.h"
 #include "MicrophonePermission.h"
+#include "Panels.h"
 #include "PreferencesStore.h"
+#include "SleepAction.h"
+#include "SoundPlayer.h"
 #include "SystemLog.h"
 #include "WakeNotifier.h"
 #include "core/ClapDetector.h"
@@ -30,6 +34,9 @@ struct AppServices {
     AudioInput& audioInput;
     WakeNotifier& wake;
     Clock& clock;
+    SoundPlayer& sounds;
+    InhibitorSource& inhibitors;
+    SleepAction& sleeper;
 };
 
 // The one state object: every setting, the detector, and the decisions on listening and
@@ -63,13 +70,15 @@ class AppState : public QObject {
 public:
     // Delay before the setup assistant opens while the setup was never completed.
     static constexpr int setupAssistantDelayMs = 400;
+    // How long the good-night card shows before the sleep command.
+    static constexpr int goodNightMs = 1400;
     // How often the listening hours are re-evaluated.
     static constexpr int scheduleTimerIntervalMs = 30000;
     // Capture reopens this long after a wake, and after an audio configuration change.
     static constexpr double wakeRestartDelay = 2.0;
     static constexpr double configurationRestartDelay = 0.5;
 
-    explicit AppState(AppServices services, QObject* parent = nullptr);
+    AppState(AppServices services, AppViews views, QObject* parent = nullptr);
     ~AppState() override;
 
     bool isEnabled() const { return m_isEnabled; }
@@ -120,6 +129,10 @@ public:
     void beginClapTest();
     void endClapTest();
 
+    // Shows the good-night card and, 1.4 s later, puts the computer to sleep; ignored while
+    // a sleep is already on its way.
+    void sleepNow();
+
     // The setup assistant's window has closed.
     void onboardingClosed();
 
@@ -143,9 +156,6 @@ signals:
     // The setup assistant should open at the given page (the views own the window).
     void setupAssistantRequested(int startPage);
 
-    // The good-night panel, if one is showing, should close (the views own the panel).
-    void goodNightCloseRequested();
-
 private:
     void loadSettings();
     bool readBool(const char* key, bool fallback) const;
@@ -159,8 +169,11 @@ private:
     void stopDetector();
     void restartIfNeeded(double delaySeconds);
     void updateLoginItem();
+    void handleDoubleClap();
+    bool isVideoPlaying();
 
     AppServices m_services;
+    AppViews m_views;
     ClapDetector m_detector;
 
     bool m_isEnabled = defaults::enabled;

@@ -29,4 +29,10 @@ public:
     virtual void close() = 0;
 };
 
+// The views the state object drives; the user interface owns them.
+struct AppViews {
+    ConfirmationPrompt& confirmation;
+    GoodNightCard& goodNight;
+};
+
 } // namespace lullwick

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "SleepAction.h"
+
 #include <QObject>
 #include <QProcess>
 #include <QString>
@@ -10,7 +12,7 @@ namespace lullwick {
 // Puts the computer to sleep by running a command, and a second one when the first cannot be
 // started or fails. There are no default commands: the machine's own suspend is known only to
 // the composition root, so nothing built for tests can reach it.
-class Sleeper : public QObject {
+class Sleeper : public QObject, public SleepAction {
     Q_OBJECT
 
 public:
@@ -25,7 +27,7 @@ public:
     // Starts the primary command and returns without waiting. The fallback runs at most once
     // per call: at once when the primary cannot be started, or when it exits non-zero or by a
     // signal. The fallback's own outcome is ignored.
-    void sleepNow();
+    void sleepNow() override;
 
     const Command& primary() const { return m_primary; }
     const Command& fallback() const { return m_fallback; }

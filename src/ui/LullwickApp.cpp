@@ -1,5 +1,8 @@
 #include "LullwickApp.h"
 
+#include "ConfirmationPanel.h"
+#include "Mascot.h"
+
 #include <QApplication>
 #include <QIcon>
 #include <QMenu>
@@ -13,9 +16,13 @@ static void initIconResources() {
 
 namespace lullwick {
 
-LullwickApp::LullwickApp(AppServices services, QObject* parent)
-    : QObject(parent), m_state(new AppState(services, this)), m_menu(std::make_unique<QMenu>()),
-      m_tray(new QSystemTrayIcon(this)) {
+LullwickApp::LullwickApp(AppServices services, const QString& pictures, QObject* parent)
+    : QObject(parent), m_pictures(std::make_unique<MascotPictures>(
+                           pictures.isEmpty() ? MascotPictures::defaultFolder() : pictures)),
+      m_confirmation(new ConfirmationPanelController(*m_pictures, this)),
+      m_goodNight(new GoodNightPanelController(*m_pictures, this)),
+      m_state(new AppState(services, AppViews{*m_confirmation, *m_goodNight}, this)),
+      m_menu(std::make_unique<QMenu>()), m_tray(new QSystemTrayIcon(this)) {
     initIconResources();
     QAction* quit = m_menu->addAction(tr("Quit Lullwick"));
     quit->setObjectName(QStringLiteral("quitAction"));
@@ -34,7 +41,12 @@ LullwickApp::LullwickApp(AppServices services, QObject* parent)
     m_tray->show();
 }
 
-LullwickApp::~LullwickApp() = default;
+LullwickApp::~LullwickApp() {
+    // The state object uses the cards, and the cards use the pictures: go in that order.
+    delete m_state;
+    delete m_goodNight;
+    delete m_confirmation;
+}
 
 QString LullwickApp::iconName() const {
     return m_state->detectorRunning() ? QStringLiteral("hands.clap") : QStringLiteral("moon.zzz");

@@ -10,16 +10,24 @@ class QSystemTrayIcon;
 
 namespace lullwick {
 
+class ConfirmationPanelController;
+class GoodNightPanelController;
+class MascotPictures;
+
 // The tray application: owns the one state object and the tray icon that shows whether the
 // microphone is being listened to.
 class LullwickApp : public QObject {
     Q_OBJECT
 
 public:
-    explicit LullwickApp(AppServices services, QObject* parent = nullptr);
+    // pictures: where the mascot's pictures are (share/lullwick beside the program by default).
+    explicit LullwickApp(AppServices services, const QString& pictures = {},
+                         QObject* parent = nullptr);
     ~LullwickApp() override;
 
     AppState& state() { return *m_state; }
+    ConfirmationPanelController& confirmation() { return *m_confirmation; }
+    GoodNightPanelController& goodNight() { return *m_goodNight; }
     QSystemTrayIcon& trayIcon() { return *m_tray; }
 
     // The icon's symbol name for the current state: "hands.clap" or "moon.zzz".
@@ -28,6 +36,9 @@ public:
 private:
     void updateIcon();
 
+    std::unique_ptr<MascotPictures> m_pictures;
+    ConfirmationPanelController* m_confirmation;
+    GoodNightPanelController* m_goodNight;
     AppState* m_state;
     std::unique_ptr<QMenu> m_menu; // a menu with no parent widget is ours to delete
     QSystemTrayIcon* m_tray;

@@ -4,6 +4,8 @@
 #include "FakeClock.h"
 #include "FakeLoginItem.h"
 #include "FakeMicrophonePermission.h"
+#include "FakePanels.h"
+#include "FakeSleepFlow.h"
 #include "FakeSystemLog.h"
 #include "FakeWakeNotifier.h"
 #include "MemoryPreferencesStore.h"
@@ -20,10 +22,17 @@ struct FakeServices {
     FakeAudioInput audioInput;
     FakeWakeNotifier wake;
     FakeClock clock;
+    FakeSoundPlayer sounds;
+    FakeInhibitorSource inhibitors;
+    FakeSleepAction sleeper;
+    FakeConfirmationPrompt confirmation;
+    FakeGoodNightCard goodNight;
 
     AppServices services() {
-        return AppServices{store, log, microphone, loginItem, audioInput, wake, clock};
+        return AppServices{store, log,   microphone, loginItem,  audioInput,
+                           wake,  clock, sounds,     inhibitors, sleeper};
     }
+    AppViews views() { return AppViews{confirmation, goodNight}; }
 };
 
 } // namespace lullwick

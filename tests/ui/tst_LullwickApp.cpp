@@ -1,10 +1,4 @@
-#include "fakes/FakeAudioInput.h"
-#include "fakes/FakeClock.h"
-#include "fakes/FakeLoginItem.h"
-#include "fakes/FakeMicrophonePermission.h"
-#include "fakes/FakeSystemLog.h"
-#include "fakes/FakeWakeNotifier.h"
-#include "fakes/MemoryPreferencesStore.h"
+#include "fakes/FakeServices.h"
 #include "ui/LullwickApp.h"
 
 #include <QApplication>
@@ -20,15 +14,9 @@ using namespace lullwick;
 class TestLullwickApp : public QObject {
     Q_OBJECT
 
-    MemoryPreferencesStore m_store;
-    FakeSystemLog m_log;
-    FakeMicrophonePermission m_microphone;
-    FakeLoginItem m_loginItem;
-    FakeAudioInput m_audio;
-    FakeWakeNotifier m_wake;
-    FakeClock m_clock;
+    FakeServices m_fakes;
 
-    AppServices services() { return {m_store, m_log, m_microphone, m_loginItem, m_audio, m_wake, m_clock}; }
+    AppServices services() { return m_fakes.services(); }
 
     // Renders the tray icon so that two icons can be told apart by their pixels.
     static QImage pixels(const QSystemTrayIcon& tray) {
@@ -38,7 +26,7 @@ class TestLullwickApp : public QObject {
 private slots:
     void initTestCase() {
         // Not set up yet: nothing opens the microphone by itself.
-        m_microphone.current = MicrophonePermission::notDetermined;
+        m_fakes.microphone.current = MicrophonePermission::notDetermined;
     }
 
     void ownsExactlyOneStateAndShowsTheMoonAtFirst() {

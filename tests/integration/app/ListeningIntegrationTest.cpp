@@ -4,6 +4,8 @@
 
 #include "app/AppState.h"
 #include "fakes/FakeClock.h"
+#include "fakes/FakePanels.h"
+#include "fakes/FakeSleepFlow.h"
 #include "fakes/FakeSystemLog.h"
 #include "fakes/MemoryPreferencesStore.h"
 #include "integration/support/LogindMock.h"
@@ -74,10 +76,17 @@ class ListeningIntegrationTest : public QObject {
     DesktopMicrophonePermission m_microphone;
     std::unique_ptr<XdgAutostartLoginItem> m_loginItem;
     FakeClock m_clock;
+    FakeSoundPlayer m_sounds;
+    FakeInhibitorSource m_inhibitors;
+    FakeSleepAction m_sleeper;
+    FakeConfirmationPrompt m_confirmation;
+    FakeGoodNightCard m_goodNight;
 
     AppServices services(AudioInput& audioInput, WakeNotifier& wake) {
-        return AppServices{m_store, m_log, m_microphone, *m_loginItem, audioInput, wake, m_clock};
+        return AppServices{m_store, m_log,   m_microphone, *m_loginItem, audioInput,
+                           wake,    m_clock, m_sounds,     m_inhibitors, m_sleeper};
     }
+    AppViews views() { return AppViews{m_confirmation, m_goodNight}; }
 
 private slots:
     void initTestCase() {
@@ -106,7 +115,7 @@ private slots:
         QVERIFY(logind.waitUntilReady());
         PulseAudioInput audioInput;
         LogindWakeNotifier wake;
-        AppState state(services(audioInput, wake));
+        AppState state(services(audioInput, wake), views());
         QTRY_COMPARE_WITH_TIMEOUT(microphoneStreams(), 1, serverTimeoutMs);
         QVERIFY(state.detectorRunning());
         QTRY_VERIFY_WITH_TIMEOUT(wake.isAttached(), serverTimeoutMs);
@@ -140,7 +149,7 @@ private slots:
         LogindWakeNotifier wake; // no logind on the bus: runs on without wake notices
         QElapsedTimer sinceStart;
         sinceStart.start();
-        AppState state(services(audioInput, wake));
+        AppState state(services(audioInput, wake), views());
         QTRY_COMPARE_WITH_TIMEOUT(microphoneStreams(), 1, serverTimeoutMs);
 
         m_clock.setMinute(420);

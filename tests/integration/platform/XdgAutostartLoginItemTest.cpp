@@ -171,9 +171,10 @@ private slots:
         XdgAutostartLoginItem item(entryPath(), QStringLiteral("/usr/bin/lullwick"));
         FakeServices fakes;
         AppServices services = fakes.services();
-        AppServices real{services.store,      services.log,  services.microphone, item,
-                         services.audioInput, services.wake, services.clock};
-        AppState state(real);
+        AppServices real{services.store,      services.log,    services.microphone, item,
+                         services.audioInput, services.wake,   services.clock,      services.sounds,
+                         services.inhibitors, services.sleeper};
+        AppState state(real, fakes.views());
         QVERIFY(!state.launchAtLogin());
 
         state.setLaunchAtLogin(true);
@@ -188,21 +189,22 @@ private slots:
         XdgAutostartLoginItem item(entryPath(), QStringLiteral("/usr/bin/lullwick"));
         FakeServices fakes;
         AppServices services = fakes.services();
-        AppServices real{services.store,      services.log,  services.microphone, item,
-                         services.audioInput, services.wake, services.clock};
+        AppServices real{services.store,      services.log,    services.microphone, item,
+                         services.audioInput, services.wake,   services.clock,      services.sounds,
+                         services.inhibitors, services.sleeper};
         {
-            AppState state(real);
+            AppState state(real, fakes.views());
             QVERIFY(!state.launchAtLogin());
             state.setLaunchAtLogin(true);
             QVERIFY(QFile::exists(entryPath()));
         }
         {
-            AppState state(real);
+            AppState state(real, fakes.views());
             QVERIFY(state.launchAtLogin());
             state.setLaunchAtLogin(false);
             QVERIFY(!QFile::exists(entryPath()));
         }
-        AppState state(real);
+        AppState state(real, fakes.views());
         QVERIFY(!state.launchAtLogin());
         QVERIFY(fakes.log.lines.isEmpty());
     }

@@ -33,7 +33,7 @@ class AppStateScheduleTest : public QObject {
         m_fakes->store.values.insert(QStringLiteral("scheduleEnabled"), scheduleEnabled);
         m_fakes->store.values.insert(QStringLiteral("hasCompletedOnboarding"), true);
         m_fakes->clock.setMinute(minute);
-        m_state = std::make_unique<AppState>(m_fakes->services());
+        m_state = std::make_unique<AppState>(m_fakes->services(), m_fakes->views());
     }
 
 private slots:

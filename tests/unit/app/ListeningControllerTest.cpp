@@ -42,7 +42,7 @@ class ListeningControllerTest : public QObject {
         store("scheduleWindows", encodeScheduleWindows(windows));
         m_fakes->clock.setMinute(minute);
     }
-    void create() { m_state = std::make_unique<AppState>(m_fakes->services()); }
+    void create() { m_state = std::make_unique<AppState>(m_fakes->services(), m_fakes->views()); }
 
 private slots:
     void init() { m_fakes = std::make_unique<FakeServices>(); }
@@ -193,13 +193,12 @@ private slots:
     void wakeWhileListeningReopensTwoSecondsLater() {
         completeSetup();
         create();
-        QSignalSpy goodNight(&state(), &AppState::goodNightCloseRequested);
         QElapsedTimer since;
         since.start();
 
         fakes().wake.wake();
         QCoreApplication::processEvents();
-        QCOMPARE(goodNight.count(), 1);
+        QCOMPARE(fakes().goodNight.closes, 1);
         QCOMPARE(fakes().audioInput.stopCalls, 1);
         QVERIFY(!state().detectorRunning());
 
@@ -213,11 +212,10 @@ private slots:
         completeSetup();
         create();
         QSignalSpy running(&state(), &AppState::detectorRunningChanged);
-        QSignalSpy goodNight(&state(), &AppState::goodNightCloseRequested);
 
         fakes().wake.wake();
         QCoreApplication::processEvents();
-        QCOMPARE(goodNight.count(), 1);
+        QCOMPARE(fakes().goodNight.closes, 1);
         QCOMPARE(fakes().audioInput.stopCalls, 0);
         QCOMPARE(running.count(), 0);
 

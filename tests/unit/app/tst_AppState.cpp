@@ -1,11 +1,5 @@
 #include "app/AppState.h"
-#include "fakes/FakeAudioInput.h"
-#include "fakes/FakeClock.h"
-#include "fakes/FakeLoginItem.h"
-#include "fakes/FakeMicrophonePermission.h"
-#include "fakes/FakeSystemLog.h"
-#include "fakes/FakeWakeNotifier.h"
-#include "fakes/MemoryPreferencesStore.h"
+#include "fakes/FakeServices.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -16,16 +10,14 @@ using namespace lullwick;
 class TestAppState : public QObject {
     Q_OBJECT
 
-    MemoryPreferencesStore m_store;
-    FakeSystemLog m_log;
-    FakeMicrophonePermission m_microphone;
-    FakeLoginItem m_loginItem;
-    FakeAudioInput m_audio;
-    FakeWakeNotifier m_wake;
-    FakeClock m_clock;
+    FakeServices m_fakes;
+    MemoryPreferencesStore& m_store = m_fakes.store;
+    FakeSystemLog& m_log = m_fakes.log;
+    FakeMicrophonePermission& m_microphone = m_fakes.microphone;
+    FakeLoginItem& m_loginItem = m_fakes.loginItem;
 
     std::unique_ptr<AppState> makeState() {
-        return std::make_unique<AppState>(AppServices{m_store, m_log, m_microphone, m_loginItem, m_audio, m_wake, m_clock});
+        return std::make_unique<AppState>(m_fakes.services(), m_fakes.views());
     }
 
 private slots:
@@ -245,7 +237,8 @@ private slots:
 
     void aRefusedLoginItemChangeIsLoggedAndResynchronised() {
         const auto state = makeState();
-        m_loginItem.failures = {QStringLiteral("Read-only file system"), QStringLiteral("Read-only file system")};
+        m_loginItem.failures = {QStringLiteral("Read-only file system"),
+                                QStringLiteral("Read-only file system")};
         state->setLaunchAtLogin(true);
         // The system still says disabled: back to false, which is a change again, so the
         // system is asked once for false; that fails too and the re-read changes nothing.

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "app/Panels.h"
+
+#include <QList>
+
+namespace lullwick {
+
+// A confirmation card the test answers by calling the actions it was given.
+class FakeConfirmationPrompt : public ConfirmationPrompt {
+public:
+    void show(bool videoPlaying, std::function<void()> onSleep,
+              std::function<void()> onCancel) override {
+        shows.append(videoPlaying);
+        m_sleep = std::move(onSleep);
+        m_cancel = std::move(onCancel);
+        m_showing = true;
+    }
+    void close() override {
+        ++closes;
+        m_showing = false;
+    }
+    bool isShowing() const override { return m_showing; }
+
+    // As the card does: it goes away first, then runs the action.
+    void confirm() {
+        m_showing = false;
+        m_sleep();
+    }
+    void cancel() {
+        m_showing = false;
+        m_cancel();
+    }
+
+    QList<bool> shows; // the video flag of each show
+    int closes = 0;
+
+private:
+    bool m_showing = false;
+    std::function<void()> m_sleep;
+    std::function<void()> m_cancel;
+};
+
+class FakeGoodNightCard : public GoodNightCard {
+public:
+    void show() override {
+        ++shows;
+        showing = true;
+    }
+    void close() override {
+        ++closes;
+        showing = false;
+    }
+
+    int shows = 0;
+    int closes = 0;
+    bool showing = false;
+};
+
+} // namespace lullwick
