@@ -163,6 +163,8 @@ int runTray(const Invocation& invocation, int& argc, char** argv) {
     DBusInhibitorSource inhibitors(QDBusConnection::systemBus(), sessionBus());
     LullwickApp lullwick(AppServices{store, log, microphone, loginItem, audioInput, wake, clock,
                                      sounds, inhibitors, sleeper});
+    if (invocation.traceLatency)
+        lullwick.traceLatency();
     return QApplication::exec();
 }
 

@@ -47,8 +47,14 @@ AppState::AppState(AppServices services, AppViews views, QObject* parent)
     m_detector.setTuning(tuningFor(m_sensitivity));
 
     const QPointer<AppState> self(this);
-    m_detector.setOnDoubleClap(
-        [self] { postToState(self, [](AppState& state) { state.handleDoubleClap(); }); });
+    m_detector.setOnDoubleClap([self] {
+        // Taken on the capture thread, for the latency trace.
+        const auto heardAt = std::chrono::steady_clock::now();
+        postToState(self, [heardAt](AppState& state) {
+            emit state.doubleClapHeard(heardAt.time_since_epoch().count());
+            state.handleDoubleClap();
+        });
+    });
     m_detector.setOnClap([self] {
         postToState(self, [](AppState& state) {
             if (state.m_isClapTestActive)

@@ -153,6 +153,10 @@ signals:
     void testClapCountChanged();
     void testDoubleClapCountChanged();
 
+    // A double clap reached the GUI thread; heardAt is when the detector reported it
+    // (steady clock, nanoseconds).
+    void doubleClapHeard(qint64 heardAt);
+
     // The setup assistant should open at the given page (the views own the window).
     void setupAssistantRequested(int startPage);
 

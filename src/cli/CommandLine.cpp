@@ -28,6 +28,8 @@ QString usageText() {
         "  --sensitivity LEVEL      low, medium (default) or high\n"
         "  --sleep-command PROGRAM  run PROGRAM (an absolute path) instead of systemctl suspend\n"
         "  --sleep-fallback PROGRAM run PROGRAM when the sleep command fails\n"
+        "  --trace-latency          print when a double clap is heard and when the\n"
+        "                           good-night card is drawn (steady clock, ns)\n"
         "  --help                   show this help\n"
         "  --version                show the version\n");
 }
@@ -82,6 +84,9 @@ Invocation parseCommandLine(const QStringList& args) {
             if (!optionValue(arg, QStringLiteral("--sleep-fallback"), &value))
                 return usageError(QStringLiteral("--sleep-fallback needs a program"));
             invocation.sleepFallback = value;
+        } else if (arg == QLatin1String("--trace-latency") &&
+                   invocation.mode == Invocation::Mode::tray) {
+            invocation.traceLatency = true;
         } else if (arg.startsWith(u'-') && arg != QLatin1String("-")) {
             return usageError(QStringLiteral("unknown option %1").arg(arg));
         } else if (invocation.mode == Invocation::Mode::analyze && invocation.file.isEmpty()) {

@@ -16,6 +16,7 @@ struct Invocation {
     QString file;
     QString sleepCommand;
     QString sleepFallback;
+    bool traceLatency = false;
     QString error; // for usageError: what was wrong, in one line
 };
 

@@ -111,6 +111,12 @@ void FloatingPanel::paintEvent(QPaintEvent*) {
     painter.setBrush(Qt::NoBrush);
     painter.setPen(QPen(QColor(255, 255, 255, 31), 1.0));
     painter.drawRoundedRect(card.adjusted(0.5, 0.5, -0.5, -0.5), m_radius - 0.5, m_radius - 0.5);
+
+    if (!m_painted) {
+        m_painted = true;
+        // The backing store is flushed to the display once painting returns.
+        QMetaObject::invokeMethod(this, &FloatingPanel::firstPainted, Qt::QueuedConnection);
+    }
 }
 
 } // namespace lullwick

@@ -31,6 +31,10 @@ public:
     // Whether a compositing manager runs on the display (translucency is possible).
     static bool compositorRunning();
 
+signals:
+    // The card has been drawn for the first time, and the drawing handed to the display.
+    void firstPainted();
+
 protected:
     void paintEvent(QPaintEvent* event) override;
 
@@ -41,6 +45,7 @@ private:
     bool m_translucent;
     int m_shadow; // margin around the card reserved for its shadow
     QSize m_cardSize;
+    bool m_painted = false;
 };
 
 } // namespace lullwick

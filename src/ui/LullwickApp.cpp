@@ -8,6 +8,9 @@
 #include <QMenu>
 #include <QSystemTrayIcon>
 
+#include <chrono>
+#include <cstdio>
+
 // The icons live in this static library; nothing references them by symbol, so they are
 // registered by hand.
 static void initIconResources() {
@@ -46,6 +49,16 @@ LullwickApp::~LullwickApp() {
     delete m_state;
     delete m_goodNight;
     delete m_confirmation;
+}
+
+void LullwickApp::traceLatency() {
+    connect(m_state, &AppState::doubleClapHeard, this, [](qint64 heardAt) {
+        std::fprintf(stderr, "lullwick-trace double-clap %lld\n", static_cast<long long>(heardAt));
+    });
+    connect(m_goodNight, &GoodNightPanelController::shown, this, [] {
+        const auto now = std::chrono::steady_clock::now().time_since_epoch().count();
+        std::fprintf(stderr, "lullwick-trace good-night-shown %lld\n", static_cast<long long>(now));
+    });
 }
 
 QString LullwickApp::iconName() const {

@@ -30,6 +30,10 @@ public:
     GoodNightPanelController& goodNight() { return *m_goodNight; }
     QSystemTrayIcon& trayIcon() { return *m_tray; }
 
+    // Prints on stderr when a double clap was heard and when the good-night card was first
+    // drawn, both on the steady clock in nanoseconds, to measure the time between them.
+    void traceLatency();
+
     // The icon's symbol name for the current state: "hands.clap" or "moon.zzz".
     QString iconName() const;
 

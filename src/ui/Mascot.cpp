@@ -262,6 +262,7 @@ void GoodNightPanelController::show() {
         panel->placeCard(QPoint(visible.x() + (visible.width() - card.width()) / 2,
                                 visible.y() + visible.height() / 2 - card.height()));
     }
+    connect(panel.get(), &FloatingPanel::firstPainted, this, &GoodNightPanelController::shown);
     m_panel = std::move(panel);
     m_panel->present();
 }

@@ -133,6 +133,10 @@ private:
 class GoodNightPanelController : public QObject, public GoodNightCard {
     Q_OBJECT
 
+signals:
+    // A card put up by show() has been drawn on the display for the first time.
+    void shown();
+
 public:
     explicit GoodNightPanelController(MascotPictures& pictures, QObject* parent = nullptr);
     ~GoodNightPanelController() override;
