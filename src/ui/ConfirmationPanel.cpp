@@ -167,6 +167,7 @@ void ConfirmationPanelController::show(bool videoPlaying, std::function<void()> 
                                       wrap(std::move(onCancel)));
     auto panel = std::make_unique<FloatingPanel>(view, 22.0, FloatingPanel::Focus::takesKeyboard);
     panel->setObjectName(QStringLiteral("confirmationPanel"));
+    panel->setWindowTitle(QStringLiteral("Lullwick: Sleep?"));
     const QSize card = panel->cardSize();
     const QScreen* screen = QGuiApplication::primaryScreen();
     const QRect visible = screen ? screen->availableGeometry() : QRect();

@@ -255,6 +255,8 @@ void GoodNightPanelController::show() {
     auto panel = std::make_unique<FloatingPanel>(new GoodNightView(m_pictures), 24.0,
                                                  FloatingPanel::Focus::never);
     panel->setObjectName(QStringLiteral("goodNightPanel"));
+    // Never shown as a title; names the window for accessibility and window tools.
+    panel->setWindowTitle(QStringLiteral("Lullwick: Good night"));
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         // The card's lower edge on the middle line of the available area, centred across.
         const QRect visible = screen->availableGeometry();
