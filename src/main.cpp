@@ -3,6 +3,7 @@
 
 #include "cli/AnalyzeCommand.h"
 #include "cli/CommandLine.h"
+#include "cli/ListenCommand.h"
 #include "platform/AppIdentity.h"
 #include "platform/DesktopMicrophonePermission.h"
 #include "platform/FilePreferencesStore.h"
@@ -11,6 +12,7 @@
 #include "ui/LullwickApp.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QLockFile>
@@ -136,6 +138,10 @@ int main(int argc, char** argv) {
         return 2;
     case Invocation::Mode::analyze:
         return runAnalyze(invocation.file, invocation.sensitivity, stdout, stderr);
+    case Invocation::Mode::listen: {
+        QCoreApplication app(argc, argv);
+        return runListen(invocation.sensitivity, stdout, stderr);
+    }
     case Invocation::Mode::tray:
         break;
     }
