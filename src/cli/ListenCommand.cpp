@@ -97,15 +97,19 @@ int runListen(Sensitivity sensitivity, std::FILE* out, std::FILE* err) {
         return true;
     };
 
-    // As the application does: stop now, start again 0.5 s later unless already running.
+    // As the application does: stop now, start again 0.5 s after the last notice.
+    QTimer restart;
+    restart.setSingleShot(true);
+    restart.setInterval(restartDelayMs);
+    QObject::connect(&restart, &QTimer::timeout, &events, [&] {
+        if (!input.isRunning() && !startCapture())
+            QCoreApplication::exit(1);
+    });
     QObject::connect(&input, &AudioInput::configurationChanged, &events, [&] {
         std::fprintf(out, "audio configuration changed, restarting capture\n");
         std::fflush(out);
         input.stop();
-        QTimer::singleShot(restartDelayMs, &events, [&] {
-            if (!input.isRunning() && !startCapture())
-                QCoreApplication::exit(1);
-        });
+        restart.start();
     });
 
     if (!startCapture())

@@ -213,6 +213,7 @@ std::optional<DetectorError> PulseAudioInput::start(ClapDetector& detector) {
     // What is left of a stream the server took away.
     teardown();
 
+    m_closing = false;
     m_loop = pa_threaded_mainloop_new();
     if (m_loop == nullptr)
         return internalError();
@@ -394,6 +395,8 @@ DetectorError PulseAudioInput::serverError() const {
 }
 
 void PulseAudioInput::postNotice() {
+    if (m_closing)
+        return;
     const unsigned generation = m_generation.load();
     QMetaObject::invokeMethod(
         this,
@@ -408,8 +411,11 @@ void PulseAudioInput::teardown() {
     if (m_loop == nullptr)
         return;
     m_running = false;
-    ++m_generation;
     pa_threaded_mainloop_lock(m_loop);
+    // Under the lock, which every callback holds: what was posted before carries the old
+    // generation, and nothing is posted while the connection closes.
+    ++m_generation;
+    m_closing = true;
     if (m_stream != nullptr) {
         pa_stream_set_read_callback(m_stream, nullptr, nullptr);
         pa_stream_set_moved_callback(m_stream, nullptr, nullptr);

@@ -66,6 +66,7 @@ private:
     pa_context* m_context = nullptr;
     pa_stream* m_stream = nullptr;
     bool m_timedOut = false;
+    bool m_closing = false;
 
     // Main loop thread only (or the GUI thread with the loop locked).
     ClapDetector* m_detector = nullptr;

@@ -7,7 +7,6 @@
 #include <QRegularExpression>
 #include <QString>
 #include <QStringList>
-
 #include <memory>
 
 namespace lullwick::test {
@@ -27,8 +26,8 @@ public:
         QProcess process;
         process.start(QStringLiteral("pactl"), args);
         const bool finished = process.waitForFinished(10000);
-        const bool success = finished && process.exitStatus() == QProcess::NormalExit &&
-                             process.exitCode() == 0;
+        const bool success =
+            finished && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
         if (ok)
             *ok = success;
         return success ? QString::fromUtf8(process.readAllStandardOutput()) : QString();
@@ -41,16 +40,16 @@ public:
         for (const QString& block : listing.split(QStringLiteral("Source Output #"))) {
             if (!block.contains(QStringLiteral("application.name = \"Lullwick\"")))
                 continue;
-            const auto match = QRegularExpression(QStringLiteral("\\n\\s*Source: (\\d+)"))
-                                   .match(block);
+            const auto match =
+                QRegularExpression(QStringLiteral("\\n\\s*Source: (\\d+)")).match(block);
             sources << sourceName(match.captured(1));
         }
         return sources;
     }
 
     static QString sourceName(const QString& index) {
-        const QString listing = pactl({QStringLiteral("list"), QStringLiteral("short"),
-                                       QStringLiteral("sources")});
+        const QString listing =
+            pactl({QStringLiteral("list"), QStringLiteral("short"), QStringLiteral("sources")});
         for (const QString& line : listing.split(u'\n')) {
             const QStringList fields = line.split(u'\t');
             if (fields.size() > 1 && fields[0] == index)
@@ -64,8 +63,7 @@ public:
         bool ok = false;
         const QString index = pactl(
             {QStringLiteral("load-module"), QStringLiteral("module-remap-source"),
-             QStringLiteral("source_name=") + name,
-             QStringLiteral("master=%1.monitor").arg(sink()),
+             QStringLiteral("source_name=") + name, QStringLiteral("master=%1.monitor").arg(sink()),
              QStringLiteral("source_properties=\"device.description='%1'\"").arg(description)},
             &ok);
         return ok ? index.trimmed().toInt() : -1;
@@ -73,8 +71,8 @@ public:
 
     // The module that owns a source, or -1.
     static int moduleOfSource(const QString& name) {
-        const QString listing = pactl({QStringLiteral("list"), QStringLiteral("short"),
-                                       QStringLiteral("modules")});
+        const QString listing =
+            pactl({QStringLiteral("list"), QStringLiteral("short"), QStringLiteral("modules")});
         for (const QString& line : listing.split(u'\n')) {
             const QStringList fields = line.split(u'\t');
             if (fields.size() > 2 &&

@@ -10,7 +10,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
-
 #include <atomic>
 
 using namespace lullwick;
@@ -231,19 +230,19 @@ private slots:
         QSignalSpy changed(&input, &AudioInput::configurationChanged);
         QVERIFY(!input.start(detector));
         bool ok = false;
-        SoundServer::pactl({QStringLiteral("set-source-volume"), SoundServer::microphone(),
-                            QStringLiteral("50%")},
-                           &ok);
+        SoundServer::pactl(
+            {QStringLiteral("set-source-volume"), SoundServer::microphone(), QStringLiteral("50%")},
+            &ok);
         QVERIFY(ok);
         SoundServer::pactl({QStringLiteral("set-source-mute"), SoundServer::microphone(),
                             QStringLiteral("toggle")},
                            &ok);
         QVERIFY(ok);
         // An output brings its monitor, which is not an input device.
-        const QString sinkModule = SoundServer::pactl(
-            {QStringLiteral("load-module"), QStringLiteral("module-null-sink"),
-             QStringLiteral("sink_name=lullwick_other_sink")},
-            &ok);
+        const QString sinkModule =
+            SoundServer::pactl({QStringLiteral("load-module"), QStringLiteral("module-null-sink"),
+                                QStringLiteral("sink_name=lullwick_other_sink")},
+                               &ok);
         QVERIFY(ok);
         // A second client recording changes the source too.
         ClapDetector otherDetector;

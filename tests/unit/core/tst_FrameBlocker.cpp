@@ -1,7 +1,6 @@
 #include "core/FrameBlocker.h"
 
 #include <QTest>
-
 #include <vector>
 
 using namespace lullwick;
