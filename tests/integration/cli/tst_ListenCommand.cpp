@@ -116,21 +116,21 @@ private slots:
         }
     }
 
-    // The scenes whose double claps do not hang on where the buffers happen to begin: live,
-    // the 1024-frame buffers fall anywhere in the sound, and the sink runs at 48 kHz.
+    // Live, the 1024-frame buffers fall anywhere in the sound, the sink resamples to 48 kHz
+    // and each buffer is timed when it is analysed: these scenes keep their double claps
+    // whatever the alignment, and no clap of theirs lies within a few tens of milliseconds
+    // of a time bound.
     void reportsTheDoubleClapsOfRecordedScenes_data() {
         QTest::addColumn<QString>("sensitivity");
         QTest::addColumn<QStringList>("scenes");
         QTest::newRow("low") << QStringLiteral("low")
                              << QStringList{QStringLiteral("p06_gain_sweep"),
-                                            QStringLiteral("p09_double_over_speech"),
-                                            QStringLiteral("p11_snare_pairs")};
+                                            QStringLiteral("p12_kick_hat_pairs")};
         QTest::newRow("medium") << QStringLiteral("medium")
                                 << QStringList{QStringLiteral("p01_double_040_quiet"),
                                                QStringLiteral("p02_refractory_then_double"),
                                                QStringLiteral("p07_speech_tts"),
                                                QStringLiteral("p13_knock_snap_pairs"),
-                                               QStringLiteral("p14_tone_then_double"),
                                                QStringLiteral("p15_stereo_ch1_decoy")};
         QTest::newRow("high") << QStringLiteral("high")
                               << QStringList{QStringLiteral("p05_triple_then_single"),
@@ -144,9 +144,10 @@ private slots:
 
         QList<QTime> starts;
         for (const QString& scene : scenes) {
-            // Silence between scenes, as before the first one: a clap left pending by one
-            // scene cannot pair with the next, and the noise floor settles as after a reset.
-            QTest::qWait(1000);
+            // Silence between scenes, longer than the cooldown after a double clap: no scene
+            // is heard through the cooldown of the one before, a clap left pending cannot
+            // pair with the next scene, and the noise floor settles as after a reset.
+            QTest::qWait(3000);
             starts << QTime::currentTime();
             QVERIFY(SoundServer::play(SoundServer::scene(scene)));
         }
@@ -172,7 +173,13 @@ private slots:
             const QList<double> expected = expectedDoubleClaps(scenes[i], sensitivity);
             QVERIFY(QFile::exists(
                 QStringLiteral(LULLWICK_CORPUS_DIR "/%1.%2.expected").arg(scenes[i], sensitivity)));
-            QCOMPARE(heard[i].size(), expected.size());
+            QStringList times;
+            for (const int ms : heard[i])
+                times << QString::number(ms / 1000.0);
+            QVERIFY2(heard[i].size() == expected.size(),
+                     qPrintable(QStringLiteral("%1: double claps heard at %2 s, expected %3")
+                                    .arg(scenes[i], times.join(u' '))
+                                    .arg(expected.size())));
             // Played from the start of paplay, heard through the sink, its monitor and a
             // record stream: a little later, never earlier.
             for (qsizetype k = 0; k < expected.size(); ++k) {

@@ -228,6 +228,11 @@ private slots:
         ClapDetector detector;
         PulseAudioInput input;
         QSignalSpy changed(&input, &AudioInput::configurationChanged);
+        bool emittedElsewhere = false;
+        connect(
+            &input, &AudioInput::configurationChanged, this,
+            [&] { emittedElsewhere = emittedElsewhere || QThread::currentThread() != thread(); },
+            Qt::DirectConnection);
         QVERIFY(!input.start(detector));
         bool ok = false;
         SoundServer::pactl(
@@ -265,6 +270,7 @@ private slots:
         // An input device that goes is a change as well.
         QVERIFY(SoundServer::unloadModule(module));
         QTRY_COMPARE_WITH_TIMEOUT(changed.count(), 2, 10000);
+        QVERIFY(!emittedElsewhere);
     }
 
     void newDefaultSourceFiresTheNoticeAndCaptureFollowsIt() {
