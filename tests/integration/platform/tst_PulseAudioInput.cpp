@@ -11,6 +11,7 @@
 #include <QTest>
 #include <QThread>
 #include <atomic>
+#include <vector>
 
 using namespace lullwick;
 using lullwick::test::SoundServer;
@@ -177,9 +178,13 @@ private slots:
         QCOMPARE(SoundServer::lullwickStreamSources().size(), 0);
     }
 
-    void monitorOrMissingDefaultIsNoInputDevice() {
+    void monitorAsDefaultSourceIsNoInputDevice() {
         ClapDetector detector;
         detector.setTuning(tuningFor(Sensitivity::high));
+        std::vector<float> click(1024, 0.0f);
+        click[100] = 0.9f;
+        detector.process(click, 1000.0);
+        QCOMPARE(detector.firstClapAt(), std::optional<double>(1000.0));
         PulseAudioInput input;
         QVERIFY(SoundServer::setDefaultSource(SoundServer::sink() + QStringLiteral(".monitor")));
         const auto error = input.start(detector);
@@ -189,7 +194,10 @@ private slots:
         QCOMPARE(error->description, QStringLiteral("No microphone input device found."));
         QVERIFY(!input.isRunning());
         QCOMPARE(SoundServer::lullwickStreamSources().size(), 0);
+        // Nothing was changed: the detection state is not reset.
         QCOMPARE(detector.tuning(), tuningFor(Sensitivity::high));
+        QCOMPARE(detector.lastOnsetAt(), 1000.0);
+        QCOMPARE(detector.firstClapAt(), std::optional<double>(1000.0));
         // A later start finds the microphone again.
         QVERIFY(!input.start(detector));
         QCOMPARE(SoundServer::lullwickStreamSources().size(), 1);
