@@ -4,18 +4,21 @@
 #include "app/Sleeper.h"
 #include "cli/AnalyzeCommand.h"
 #include "cli/CommandLine.h"
+#include "cli/ListenCommand.h"
 #include "platform/AppIdentity.h"
 #include "platform/CanberraSoundPlayer.h"
 #include "platform/DBusInhibitorSource.h"
 #include "platform/DesktopMicrophonePermission.h"
 #include "platform/FilePreferencesStore.h"
 #include "platform/LogindWakeNotifier.h"
+#include "platform/PulseAudioInput.h"
 #include "platform/SyslogSystemLog.h"
 #include "platform/SystemClock.h"
 #include "platform/XdgAutostartLoginItem.h"
 #include "ui/LullwickApp.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDir>
 #include <QFileInfo>
@@ -24,22 +27,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <unistd.h>
-
-#if __has_include("platform/PulseAudioInput.h")
-#include "platform/PulseAudioInput.h"
-#else
-namespace lullwick {
-// Stands in until the sound-server capture is part of the build: there is nothing to open.
-class PulseAudioInput : public AudioInput {
-public:
-    std::optional<DetectorError> start(ClapDetector&) override {
-        return DetectorError::noInputDevice();
-    }
-    void stop() override {}
-    bool isRunning() const override { return false; }
-};
-} // namespace lullwick
-#endif
 
 namespace {
 
@@ -190,6 +177,10 @@ int main(int argc, char** argv) {
         return 2;
     case Invocation::Mode::analyze:
         return runAnalyze(invocation.file, invocation.sensitivity, stdout, stderr);
+    case Invocation::Mode::listen: {
+        QCoreApplication app(argc, argv);
+        return runListen(invocation.sensitivity, stdout, stderr);
+    }
     case Invocation::Mode::tray:
         break;
     }

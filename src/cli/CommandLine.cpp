@@ -16,6 +16,7 @@ QString usageText() {
     return QStringLiteral(
         "Usage: lullwick [--sleep-command PROGRAM [--sleep-fallback PROGRAM]]\n"
         "       lullwick analyze [--sensitivity low|medium|high] FILE\n"
+        "       lullwick listen [--sensitivity low|medium|high]\n"
         "       lullwick --help | --version\n"
         "\n"
         "Without a command, Lullwick starts in the system tray and puts the computer to\n"
@@ -24,6 +25,8 @@ QString usageText() {
         "Commands:\n"
         "  analyze FILE             print the claps and double claps heard in a sound file\n"
         "                           (WAV, FLAC, Ogg), one line each: clap T, double-clap T\n"
+        "  listen                   listen to the default microphone until interrupted and\n"
+        "                           print each clap and double clap with its local time\n"
         "Options:\n"
         "  --sensitivity LEVEL      low, medium (default) or high\n"
         "  --sleep-command PROGRAM  run PROGRAM (an absolute path) instead of systemctl suspend\n"
@@ -39,6 +42,9 @@ Invocation parseCommandLine(const QStringList& args) {
     qsizetype i = 0;
     if (!args.isEmpty() && args[0] == QLatin1String("analyze")) {
         invocation.mode = Invocation::Mode::analyze;
+        ++i;
+    } else if (!args.isEmpty() && args[0] == QLatin1String("listen")) {
+        invocation.mode = Invocation::Mode::listen;
         ++i;
     }
     // Takes the value of an option given as "--name VALUE" or "--name=VALUE".
@@ -68,7 +74,8 @@ Invocation parseCommandLine(const QStringList& args) {
             invocation.mode = Invocation::Mode::version;
             return invocation;
         }
-        if (isOption(arg, "--sensitivity") && invocation.mode == Invocation::Mode::analyze) {
+        if (isOption(arg, "--sensitivity") && (invocation.mode == Invocation::Mode::analyze ||
+                                               invocation.mode == Invocation::Mode::listen)) {
             if (!optionValue(arg, QStringLiteral("--sensitivity"), &value))
                 return usageError(QStringLiteral("--sensitivity needs a value"));
             const auto sensitivity = sensitivityFromRaw(value.toStdString());

@@ -9,7 +9,7 @@ namespace lullwick {
 
 // What the user asked for on the command line.
 struct Invocation {
-    enum class Mode { tray, analyze, help, version, usageError };
+    enum class Mode { tray, analyze, listen, help, version, usageError };
 
     Mode mode = Mode::tray;
     Sensitivity sensitivity = Sensitivity::medium;

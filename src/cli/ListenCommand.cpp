@@ -1,0 +1,123 @@
+#include "ListenCommand.h"
+
+#include "core/ClapDetector.h"
+#include "platform/PulseAudioInput.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QSocketNotifier>
+#include <QTimer>
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace lullwick {
+namespace {
+
+constexpr int restartDelayMs = 500;
+
+int g_signalPipe[2] = {-1, -1};
+
+void onSignal(int) {
+    const int saved = errno;
+    const char byte = 1;
+    [[maybe_unused]] const auto written = ::write(g_signalPipe[1], &byte, 1);
+    errno = saved;
+}
+
+// SIGINT and SIGTERM end the event loop, so that capture is stopped in order.
+bool watchSignals() {
+    if (::pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
+        return false;
+    struct sigaction action {};
+    action.sa_handler = onSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    return ::sigaction(SIGINT, &action, nullptr) == 0 &&
+           ::sigaction(SIGTERM, &action, nullptr) == 0;
+}
+
+QString wallClock(std::chrono::system_clock::time_point when) {
+    const auto ms =
+        std::chrono::duration_cast<std::chrono::milliseconds>(when.time_since_epoch()).count();
+    return QDateTime::fromMSecsSinceEpoch(ms).toString(QStringLiteral("HH:mm:ss.zzz"));
+}
+
+} // namespace
+
+int runListen(Sensitivity sensitivity, std::FILE* out, std::FILE* err) {
+    if (!watchSignals()) {
+        std::fprintf(err, "lullwick: cannot watch for signals\n");
+        return 1;
+    }
+    QSocketNotifier signalNotifier(g_signalPipe[0], QSocketNotifier::Read);
+    QObject::connect(&signalNotifier, &QSocketNotifier::activated, [] {
+        char byte = 0;
+        while (::read(g_signalPipe[0], &byte, 1) > 0) {
+        }
+        QCoreApplication::exit(0);
+    });
+
+    ClapDetector detector;
+    detector.setTuning(tuningFor(sensitivity));
+    PulseAudioInput input;
+    QObject events;
+
+    // On the audio thread: note the time and hand the line to the main thread.
+    auto report = [&events, out](const char* kind) {
+        return [&events, out, kind] {
+            const auto when = std::chrono::system_clock::now();
+            QMetaObject::invokeMethod(
+                &events,
+                [out, kind, when] {
+                    std::fprintf(out, "%s %s\n", kind, qPrintable(wallClock(when)));
+                    std::fflush(out);
+                },
+                Qt::QueuedConnection);
+        };
+    };
+    detector.setOnClap(report("clap"));
+    detector.setOnDoubleClap(report("double-clap"));
+
+    auto startCapture = [&]() -> bool {
+        if (const auto error = input.start(detector)) {
+            if (error->kind == DetectorError::Kind::noInputDevice)
+                std::fprintf(err, "%s\n", qPrintable(error->description));
+            else
+                std::fprintf(err, "lullwick: could not start audio engine: %s\n",
+                             qPrintable(error->description));
+            return false;
+        }
+        const auto source = input.source();
+        std::fprintf(out, "listening on %s (%u Hz, %d ch)\n", qPrintable(source.description),
+                     source.rate, source.channels);
+        std::fflush(out);
+        return true;
+    };
+
+    // As the application does: stop now, start again 0.5 s after the last notice.
+    QTimer restart;
+    restart.setSingleShot(true);
+    restart.setInterval(restartDelayMs);
+    QObject::connect(&restart, &QTimer::timeout, &events, [&] {
+        if (!input.isRunning() && !startCapture())
+            QCoreApplication::exit(1);
+    });
+    QObject::connect(&input, &AudioInput::configurationChanged, &events, [&] {
+        std::fprintf(out, "audio configuration changed, restarting capture\n");
+        std::fflush(out);
+        input.stop();
+        restart.start();
+    });
+
+    if (!startCapture())
+        return 1;
+    const int status = QCoreApplication::exec();
+    input.stop();
+    std::fflush(out);
+    return status;
+}
+
+} // namespace lullwick

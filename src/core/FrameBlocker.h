@@ -1,0 +1,45 @@
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <span>
+
+namespace lullwick {
+
+// Collects channel 0 of interleaved reads of any length into blocks of a fixed number of
+// frames. The memory is taken once, here; pushing allocates nothing, so it runs on the audio
+// thread.
+class FrameBlocker {
+public:
+    explicit FrameBlocker(std::size_t framesPerBlock);
+
+    std::size_t framesPerBlock() const noexcept { return m_capacity; }
+    // Frames waiting for the rest of their block.
+    std::size_t pendingFrames() const noexcept { return m_filled; }
+
+    // Forgets a partly filled block.
+    void clear() noexcept { m_filled = 0; }
+
+    // Appends channel 0 of `frames` interleaved frames of `channels` samples and hands each
+    // block that becomes full to onBlock, in order.
+    template <typename OnBlock>
+    void push(const float* interleaved, std::size_t frames, std::size_t channels,
+              OnBlock&& onBlock) {
+        if (interleaved == nullptr || channels == 0)
+            return;
+        for (std::size_t frame = 0; frame < frames; ++frame) {
+            m_block[m_filled++] = interleaved[frame * channels];
+            if (m_filled == m_capacity) {
+                m_filled = 0;
+                onBlock(std::span<const float>(m_block.get(), m_capacity));
+            }
+        }
+    }
+
+private:
+    std::size_t m_capacity;
+    std::unique_ptr<float[]> m_block;
+    std::size_t m_filled = 0;
+};
+
+} // namespace lullwick
