@@ -166,7 +166,7 @@ class DoubleClapFlow(unittest.TestCase):
         time.sleep(1)  # past the detector's cooldown after the last double clap
         play(DOUBLE_CLAP)
         self.assertTrue(wait_for(lambda: window_shown(CONFIRM), 15), "no second confirmation")
-        time.sleep(6)
+        time.sleep(7)  # into the last four seconds, where the mascot falls asleep
         screenshot("confirmation-asleep")
         self.assertEqual(self.sleep_calls(), 0)
         self.assertTrue(wait_for(lambda: self.sleep_calls() == 1, 15),
