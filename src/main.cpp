@@ -12,6 +12,7 @@
 #include "platform/FilePreferencesStore.h"
 #include "platform/LogindWakeNotifier.h"
 #include "platform/PulseAudioInput.h"
+#include "platform/QuitOnSignals.h"
 #include "platform/SyslogSystemLog.h"
 #include "platform/SystemClock.h"
 #include "platform/XdgAutostartLoginItem.h"
@@ -152,6 +153,7 @@ int runTray(const Invocation& invocation, int& argc, char** argv) {
                                      sounds, inhibitors, sleeper});
     if (invocation.traceLatency)
         lullwick.traceLatency();
+    QuitOnSignals quitOnSignals;
     return QApplication::exec();
 }
 

@@ -2,42 +2,17 @@
 
 #include "core/ClapDetector.h"
 #include "platform/PulseAudioInput.h"
+#include "platform/QuitOnSignals.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
-#include <QSocketNotifier>
 #include <QTimer>
-#include <cerrno>
 #include <chrono>
-#include <csignal>
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace lullwick {
 namespace {
 
 constexpr int restartDelayMs = 500;
-
-int g_signalPipe[2] = {-1, -1};
-
-void onSignal(int) {
-    const int saved = errno;
-    const char byte = 1;
-    [[maybe_unused]] const auto written = ::write(g_signalPipe[1], &byte, 1);
-    errno = saved;
-}
-
-// SIGINT and SIGTERM end the event loop, so that capture is stopped in order.
-bool watchSignals() {
-    if (::pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
-        return false;
-    struct sigaction action {};
-    action.sa_handler = onSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    return ::sigaction(SIGINT, &action, nullptr) == 0 &&
-           ::sigaction(SIGTERM, &action, nullptr) == 0;
-}
 
 QString wallClock(std::chrono::system_clock::time_point when) {
     const auto ms =
@@ -48,17 +23,11 @@ QString wallClock(std::chrono::system_clock::time_point when) {
 } // namespace
 
 int runListen(Sensitivity sensitivity, std::FILE* out, std::FILE* err) {
-    if (!watchSignals()) {
+    QuitOnSignals quitOnSignals;
+    if (!quitOnSignals.isWatching()) {
         std::fprintf(err, "lullwick: cannot watch for signals\n");
         return 1;
     }
-    QSocketNotifier signalNotifier(g_signalPipe[0], QSocketNotifier::Read);
-    QObject::connect(&signalNotifier, &QSocketNotifier::activated, [] {
-        char byte = 0;
-        while (::read(g_signalPipe[0], &byte, 1) > 0) {
-        }
-        QCoreApplication::exit(0);
-    });
 
     ClapDetector detector;
     detector.setTuning(tuningFor(sensitivity));

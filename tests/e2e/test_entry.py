@@ -106,6 +106,13 @@ class Entry(unittest.TestCase):
         time.sleep(0.5)  # long enough for a wrongly refused launch to have exited
         self.assertIsNone(third.poll(), third.stderr.read() if third.poll() is not None else "")
 
+    def test_sigterm_ends_the_tray_application_cleanly(self):
+        child = self.start_tray()
+        child.send_signal(signal.SIGTERM)
+        self.assertEqual(child.wait(timeout=10), 0)
+        # The lock is released, so the next launch is not refused.
+        self.start_tray()
+
     def test_damaged_settings_are_kept_aside_and_reported(self):
         folder = os.path.join(self.env["XDG_CONFIG_HOME"], "lullwick")
         os.makedirs(folder)
