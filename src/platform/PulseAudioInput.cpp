@@ -41,7 +41,7 @@ struct SourceQuery {
     bool found = false;
     bool isMonitor = false;
     std::uint32_t index = PA_INVALID_INDEX;
-    pa_sample_spec spec{};
+    pa_sample_spec sampleSpec{};
     pa_channel_map map{};
     std::string description;
     std::vector<std::uint32_t> microphones;
@@ -190,7 +190,7 @@ struct PulseAudioInput::Callbacks {
             query.found = true;
             query.isMonitor = isMonitor;
             query.index = info->index;
-            query.spec = info->sample_spec;
+            query.sampleSpec = info->sample_spec;
             query.map = info->channel_map;
             query.description = info->description ? info->description : info->name;
         }
@@ -293,23 +293,25 @@ std::optional<DetectorError> PulseAudioInput::connectLocked(ClapDetector& detect
                    source.done))
         return error;
     // A monitor would hear the speakers, the film's own applause included.
-    if (!source.found || source.isMonitor || source.spec.rate == 0 || source.spec.channels == 0)
+    if (!source.found || source.isMonitor || source.sampleSpec.rate == 0 ||
+        source.sampleSpec.channels == 0)
         return DetectorError::noInputDevice();
 
     detector.reset();
     m_detector = &detector;
     m_blocker.clear();
     m_muted = false;
-    m_channels = source.spec.channels;
+    m_channels = source.sampleSpec.channels;
     m_frameBytes = m_channels * sizeof(float);
     m_defaultSource = server.defaultSource;
     m_microphones = std::move(source.microphones);
 
-    const pa_sample_spec spec{PA_SAMPLE_FLOAT32NE, source.spec.rate, source.spec.channels};
+    const pa_sample_spec sampleSpec{PA_SAMPLE_FLOAT32NE, source.sampleSpec.rate,
+                                    source.sampleSpec.channels};
     pa_channel_map map = source.map;
-    if (!pa_channel_map_compatible(&map, &spec))
-        pa_channel_map_init_extend(&map, spec.channels, PA_CHANNEL_MAP_DEFAULT);
-    m_stream = pa_stream_new(m_context, "Clap detection", &spec, &map);
+    if (!pa_channel_map_compatible(&map, &sampleSpec))
+        pa_channel_map_init_extend(&map, sampleSpec.channels, PA_CHANNEL_MAP_DEFAULT);
+    m_stream = pa_stream_new(m_context, "Clap detection", &sampleSpec, &map);
     if (m_stream == nullptr)
         return serverError();
     pa_stream_set_state_callback(m_stream, Callbacks::streamState, this);
@@ -343,7 +345,7 @@ std::optional<DetectorError> PulseAudioInput::connectLocked(ClapDetector& detect
         muteUntilChecked(m_stream);
 
     m_source = {QString::fromStdString(server.defaultSource),
-                QString::fromStdString(source.description), spec.rate, spec.channels};
+                QString::fromStdString(source.description), sampleSpec.rate, sampleSpec.channels};
     m_running = true;
     return std::nullopt;
 }
