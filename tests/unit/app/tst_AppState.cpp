@@ -220,35 +220,6 @@ private slots:
         QCOMPARE(state->detector().tuning(), tuningFor(Sensitivity::high));
     }
 
-    void launchAtLoginTouchesTheSystemOnlyOnChange() {
-        m_loginItem.enabled = true;
-        const auto state = makeState();
-        QVERIFY(state->launchAtLogin());
-        QSignalSpy changed(state.get(), &AppState::launchAtLoginChanged);
-        state->setLaunchAtLogin(true);
-        QCOMPARE(changed.size(), 1);
-        QVERIFY(m_loginItem.calls.isEmpty());
-        state->setLaunchAtLogin(false);
-        QCOMPARE(m_loginItem.calls, QList<bool>{false});
-        QVERIFY(!m_loginItem.enabled);
-        QVERIFY(m_log.lines.isEmpty());
-        QVERIFY(!m_store.values.contains(QStringLiteral("launchAtLogin")));
-    }
-
-    void aRefusedLoginItemChangeIsLoggedAndResynchronised() {
-        const auto state = makeState();
-        m_loginItem.failures = {QStringLiteral("Read-only file system"),
-                                QStringLiteral("Read-only file system")};
-        state->setLaunchAtLogin(true);
-        // The system still says disabled: back to false, which is a change again, so the
-        // system is asked once for false; that fails too and the re-read changes nothing.
-        const QString line =
-            QStringLiteral("Lullwick: login item change failed: Read-only file system");
-        QCOMPARE(m_loginItem.calls, (QList<bool>{true, false}));
-        QCOMPARE(m_log.lines, (QStringList{line, line}));
-        QCOMPARE(state->launchAtLogin(), false);
-    }
-
     void aRefusalThatLeavesTheSystemChangedTriesOnceMore() {
         m_loginItem.enabled = true;
         const auto state = makeState();
