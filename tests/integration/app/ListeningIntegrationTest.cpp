@@ -3,12 +3,12 @@
 // Whether the microphone is open is read from the sound server itself.
 
 #include "app/AppState.h"
-#include "fakes/FakeClock.h"
-#include "fakes/FakePanels.h"
-#include "fakes/FakeSleepFlow.h"
-#include "fakes/FakeSystemLog.h"
-#include "fakes/MemoryPreferencesStore.h"
-#include "integration/support/LogindMock.h"
+#include "support/FakeClock.h"
+#include "support/FakePanels.h"
+#include "support/FakeSleepFlow.h"
+#include "support/FakeSystemLog.h"
+#include "support/MemoryPreferencesStore.h"
+#include "support/LogindMock.h"
 #include "platform/DesktopMicrophonePermission.h"
 #include "platform/LogindWakeNotifier.h"
 #include "platform/PulseAudioInput.h"

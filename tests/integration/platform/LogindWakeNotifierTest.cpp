@@ -2,7 +2,7 @@
 
 #include "platform/LogindWakeNotifier.h"
 
-#include "integration/support/LogindMock.h"
+#include "support/LogindMock.h"
 
 #include <QDBusMessage>
 #include <QSignalSpy>

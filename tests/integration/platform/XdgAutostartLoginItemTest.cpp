@@ -2,7 +2,7 @@
 
 #include "platform/XdgAutostartLoginItem.h"
 
-#include "fakes/FakeServices.h"
+#include "support/FakeServices.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
 // The listening hours as the state object answers them. Runs with LC_ALL=en_GB.UTF-8 (24-hour
 // short times) and TZ=Europe/Berlin (clocks change on 2026-03-29).
 
-#include "fakes/FakeServices.h"
+#include "support/FakeServices.h"
 
 #include <QSignalSpy>
 #include <QTest>

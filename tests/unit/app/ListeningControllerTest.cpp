@@ -2,7 +2,7 @@
 // wake and device changes, the schedule tick, the status line and the login item. Runs with
 // LC_ALL=en_GB.UTF-8 so that times read as 21:00.
 
-#include "fakes/FakeServices.h"
+#include "support/FakeServices.h"
 
 #include <QElapsedTimer>
 #include <QSignalSpy>

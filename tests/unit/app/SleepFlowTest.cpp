@@ -1,5 +1,5 @@
 #include "app/AppState.h"
-#include "fakes/FakeServices.h"
+#include "support/FakeServices.h"
 
 #include <QSignalSpy>
 #include <QTest>

@@ -140,4 +140,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(TestAnalyzeCommand)
-#include "tst_AnalyzeCommand.moc"
+#include "AnalyzeCommandTest.moc"

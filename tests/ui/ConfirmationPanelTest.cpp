@@ -192,4 +192,4 @@ private slots:
 };
 
 QTEST_MAIN(TestConfirmationPanel)
-#include "tst_ConfirmationPanel.moc"
+#include "ConfirmationPanelTest.moc"

@@ -1,4 +1,4 @@
-#include "fakes/FakeServices.h"
+#include "support/FakeServices.h"
 #include "ui/LullwickApp.h"
 
 #include <QApplication>
@@ -94,4 +94,4 @@ int main(int argc, char** argv) {
     TestLullwickApp test;
     return QTest::qExec(&test, argc, argv);
 }
-#include "tst_LullwickApp.moc"
+#include "LullwickAppTest.moc"

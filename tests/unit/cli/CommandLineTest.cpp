@@ -76,4 +76,4 @@ private slots:
 };
 
 QTEST_APPLESS_MAIN(TestCommandLine)
-#include "tst_CommandLine.moc"
+#include "CommandLineTest.moc"

@@ -182,4 +182,4 @@ private slots:
 };
 
 QTEST_MAIN(TestMascot)
-#include "tst_Mascot.moc"
+#include "MascotTest.moc"

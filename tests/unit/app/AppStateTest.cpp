@@ -1,5 +1,5 @@
 #include "app/AppState.h"
-#include "fakes/FakeServices.h"
+#include "support/FakeServices.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -266,4 +266,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(TestAppState)
-#include "tst_AppState.moc"
+#include "AppStateTest.moc"

@@ -13,7 +13,7 @@ static std::vector<float> frames(std::size_t count, std::size_t channels, float 
     return samples;
 }
 
-class tst_FrameBlocker : public QObject {
+class FrameBlockerTest : public QObject {
     Q_OBJECT
 
 private slots:
@@ -99,5 +99,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(tst_FrameBlocker)
-#include "tst_FrameBlocker.moc"
+QTEST_GUILESS_MAIN(FrameBlockerTest)
+#include "FrameBlockerTest.moc"

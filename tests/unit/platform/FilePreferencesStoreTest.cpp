@@ -189,4 +189,4 @@ int main(int argc, char** argv) {
     TestFilePreferencesStore test;
     return QTest::qExec(&test, argc, argv);
 }
-#include "tst_FilePreferencesStore.moc"
+#include "FilePreferencesStoreTest.moc"

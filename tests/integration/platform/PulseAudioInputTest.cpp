@@ -1,6 +1,6 @@
 // Capture against a real, private PulseAudio (run under scripts/with-sound-server).
 
-#include "SoundServer.h"
+#include "support/SoundServer.h"
 #include "core/ClapDetector.h"
 #include "platform/PulseAudioInput.h"
 
@@ -48,7 +48,7 @@ private:
 
 } // namespace
 
-class tst_PulseAudioInput : public QObject {
+class PulseAudioInputTest : public QObject {
     Q_OBJECT
 
 private slots:
@@ -356,5 +356,5 @@ private:
     std::unique_ptr<QProcess> m_keepAlive;
 };
 
-QTEST_GUILESS_MAIN(tst_PulseAudioInput)
-#include "tst_PulseAudioInput.moc"
+QTEST_GUILESS_MAIN(PulseAudioInputTest)
+#include "PulseAudioInputTest.moc"

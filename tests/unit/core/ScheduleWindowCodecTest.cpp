@@ -101,4 +101,4 @@ private slots:
 };
 
 QTEST_APPLESS_MAIN(TestScheduleWindowCodec)
-#include "tst_ScheduleWindowCodec.moc"
+#include "ScheduleWindowCodecTest.moc"

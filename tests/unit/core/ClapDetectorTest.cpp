@@ -395,4 +395,4 @@ private slots:
 };
 
 QTEST_APPLESS_MAIN(TestClapDetector)
-#include "tst_ClapDetector.moc"
+#include "ClapDetectorTest.moc"

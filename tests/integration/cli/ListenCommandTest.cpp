@@ -1,7 +1,7 @@
 // `lullwick listen` against a real, private PulseAudio (run under scripts/with-sound-server):
 // recorded scenes are played into the sink that the default "microphone" hears.
 
-#include "SoundServer.h"
+#include "support/SoundServer.h"
 
 #include <QFile>
 #include <QProcess>
@@ -98,7 +98,7 @@ int msSince(const QTime& origin, const QString& printed) {
 
 } // namespace
 
-class tst_ListenCommand : public QObject {
+class ListenCommandTest : public QObject {
     Q_OBJECT
 
 private slots:
@@ -291,5 +291,5 @@ private:
     std::unique_ptr<QProcess> m_keepAlive;
 };
 
-QTEST_GUILESS_MAIN(tst_ListenCommand)
-#include "tst_ListenCommand.moc"
+QTEST_GUILESS_MAIN(ListenCommandTest)
+#include "ListenCommandTest.moc"
