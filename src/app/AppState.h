@@ -1,11 +1,11 @@
 #pragma once
 
+#include "AppViews.h"
 #include "AudioInput.h"
 #include "Clock.h"
 #include "InhibitorSource.h"
 #include "LoginItem.h"
 #include "MicrophonePermission.h"
-#include "Panels.h"
 #include "PreferencesStore.h"
 #include "SleepAction.h"
 #include "SoundPlayer.h"

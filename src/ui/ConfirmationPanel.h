@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Panels.h"
+#include "app/AppViews.h"
 
 #include <QWidget>
 #include <functional>
@@ -66,7 +66,7 @@ private:
 };
 
 // Owns the confirmation panel while it is on screen.
-class ConfirmationPanelController : public QObject, public ConfirmationPrompt {
+class ConfirmationPanelController : public QObject, public ConfirmationPanel {
     Q_OBJECT
 
 public:

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Panels.h"
+#include "app/AppViews.h"
 
 #include <QHash>
 #include <QPixmap>
@@ -130,7 +130,7 @@ private:
 };
 
 // Owns the good-night panel while it is on screen.
-class GoodNightPanelController : public QObject, public GoodNightCard {
+class GoodNightPanelController : public QObject, public GoodNightPanel {
     Q_OBJECT
 
 signals:

@@ -2,10 +2,13 @@
 
 #include "FakeAudioInput.h"
 #include "FakeClock.h"
+#include "FakeConfirmationPanel.h"
+#include "FakeGoodNightPanel.h"
+#include "FakeInhibitorSource.h"
 #include "FakeLoginItem.h"
 #include "FakeMicrophonePermission.h"
-#include "FakePanels.h"
-#include "FakeSleepFlow.h"
+#include "FakeSleepAction.h"
+#include "FakeSoundPlayer.h"
 #include "FakeSystemLog.h"
 #include "FakeWakeNotifier.h"
 #include "MemoryPreferencesStore.h"
@@ -25,8 +28,8 @@ struct FakeServices {
     FakeSoundPlayer sounds;
     FakeInhibitorSource inhibitors;
     FakeSleepAction sleeper;
-    FakeConfirmationPrompt confirmation;
-    FakeGoodNightCard goodNight;
+    FakeConfirmationPanel confirmation;
+    FakeGoodNightPanel goodNight;
 
     AppServices services() {
         return AppServices{store, log,   microphone, loginItem,  audioInput,

@@ -4,8 +4,11 @@
 
 #include "app/AppState.h"
 #include "support/FakeClock.h"
-#include "support/FakePanels.h"
-#include "support/FakeSleepFlow.h"
+#include "support/FakeConfirmationPanel.h"
+#include "support/FakeGoodNightPanel.h"
+#include "support/FakeInhibitorSource.h"
+#include "support/FakeSleepAction.h"
+#include "support/FakeSoundPlayer.h"
 #include "support/FakeSystemLog.h"
 #include "support/MemoryPreferencesStore.h"
 #include "support/LogindMock.h"
@@ -79,8 +82,8 @@ class ListeningIntegrationTest : public QObject {
     FakeSoundPlayer m_sounds;
     FakeInhibitorSource m_inhibitors;
     FakeSleepAction m_sleeper;
-    FakeConfirmationPrompt m_confirmation;
-    FakeGoodNightCard m_goodNight;
+    FakeConfirmationPanel m_confirmation;
+    FakeGoodNightPanel m_goodNight;
 
     AppServices services(AudioInput& audioInput, WakeNotifier& wake) {
         return AppServices{m_store, m_log,   m_microphone, *m_loginItem, audioInput,

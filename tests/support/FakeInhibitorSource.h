@@ -1,27 +1,10 @@
 #pragma once
 
 #include "app/InhibitorSource.h"
-#include "app/SleepAction.h"
-#include "app/SoundPlayer.h"
 
 #include <QCoreApplication>
-#include <QList>
 
 namespace lullwick {
-
-class FakeSoundPlayer : public SoundPlayer {
-public:
-    void play(Sound sound) override { played.append(sound); }
-
-    QList<Sound> played;
-};
-
-class FakeSleepAction : public SleepAction {
-public:
-    void sleepNow() override { ++calls; }
-
-    int calls = 0;
-};
 
 // Inhibitors the test sets: none at first.
 class FakeInhibitorSource : public InhibitorSource {

@@ -1,13 +1,13 @@
 #pragma once
 
-#include "app/Panels.h"
+#include "app/ConfirmationPanel.h"
 
 #include <QList>
 
 namespace lullwick {
 
 // A confirmation card the test answers by calling the actions it was given.
-class FakeConfirmationPrompt : public ConfirmationPrompt {
+class FakeConfirmationPanel : public ConfirmationPanel {
 public:
     void show(bool videoPlaying, std::function<void()> onSleep,
               std::function<void()> onCancel) override {
@@ -39,22 +39,6 @@ private:
     bool m_showing = false;
     std::function<void()> m_sleep;
     std::function<void()> m_cancel;
-};
-
-class FakeGoodNightCard : public GoodNightCard {
-public:
-    void show() override {
-        ++shows;
-        showing = true;
-    }
-    void close() override {
-        ++closes;
-        showing = false;
-    }
-
-    int shows = 0;
-    int closes = 0;
-    bool showing = false;
 };
 
 } // namespace lullwick
