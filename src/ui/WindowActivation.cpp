@@ -23,10 +23,12 @@ xcb_atom_t internAtom(xcb_connection_t* connection, const char* name) {
 void bringToFront(QWidget& window) {
     window.raise();
     window.activateWindow();
-    auto* x11 = qApp ? qApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    if (!x11)
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
         return;
-    xcb_connection_t* connection = x11->connection();
+    auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
+    xcb_connection_t* connection = x11 ? x11->connection() : nullptr;
+    if (!connection)
+        return;
     const xcb_atom_t active = internAtom(connection, "_NET_ACTIVE_WINDOW");
     const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
     if (active == XCB_ATOM_NONE || !screen)
