@@ -1,13 +1,13 @@
 #include "LullwickApp.h"
 
-#include "ConfirmationPanel.h"
-#include "Mascot.h"
+#include "ConfirmationPanelController.h"
+#include "GoodNightPanelController.h"
+#include "MascotPictures.h"
 
 #include <QApplication>
 #include <QIcon>
 #include <QMenu>
 #include <QSystemTrayIcon>
-
 #include <chrono>
 #include <cstdio>
 
@@ -19,10 +19,11 @@ static void initIconResources() {
 
 namespace lullwick {
 
-LullwickApp::LullwickApp(AppServices services, const QString& pictures, QObject* parent)
+LullwickApp::LullwickApp(AppServices services, Timers& timers, const QString& pictures,
+                         QObject* parent)
     : QObject(parent), m_pictures(std::make_unique<MascotPictures>(
                            pictures.isEmpty() ? MascotPictures::defaultFolder() : pictures)),
-      m_confirmation(new ConfirmationPanelController(*m_pictures, this)),
+      m_confirmation(new ConfirmationPanelController(*m_pictures, timers, this)),
       m_goodNight(new GoodNightPanelController(*m_pictures, this)),
       m_state(new AppState(services, AppViews{*m_confirmation, *m_goodNight}, this)),
       m_menu(std::make_unique<QMenu>()), m_tray(new QSystemTrayIcon(this)) {
@@ -31,7 +32,7 @@ LullwickApp::LullwickApp(AppServices services, const QString& pictures, QObject*
     quit->setObjectName(QStringLiteral("quitAction"));
     connect(quit, &QAction::triggered, qApp, &QCoreApplication::quit);
 
-    m_tray->setToolTip(QStringLiteral("Lullwick"));
+    m_tray->setToolTip(tr("Lullwick"));
     m_tray->setContextMenu(m_menu.get());
     connect(m_tray, &QSystemTrayIcon::activated, this,
             [this](QSystemTrayIcon::ActivationReason reason) {

@@ -13,6 +13,7 @@ namespace lullwick {
 class ConfirmationPanelController;
 class GoodNightPanelController;
 class MascotPictures;
+class Timers;
 
 // The tray application: owns the one state object and the tray icon that shows whether the
 // microphone is being listened to.
@@ -21,8 +22,8 @@ class LullwickApp : public QObject {
 
 public:
     // pictures: where the mascot's pictures are (share/lullwick beside the program by default).
-    explicit LullwickApp(AppServices services, const QString& pictures = {},
-                         QObject* parent = nullptr);
+    LullwickApp(AppServices services, Timers& timers, const QString& pictures = {},
+                QObject* parent = nullptr);
     ~LullwickApp() override;
 
     AppState& state() { return *m_state; }
