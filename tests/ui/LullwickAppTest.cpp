@@ -1,97 +1,74 @@
-#include "support/FakeServices.h"
 #include "ui/LullwickApp.h"
 
-#include <QApplication>
+#include "support/FakeDesktopNotifier.h"
+#include "support/FakeServices.h"
+#include "support/FakeTimers.h"
+#include "support/FakeTrayHost.h"
+#include "ui/MenuContent.h"
+#include "ui/OnboardingWindowController.h"
+
 #include <QMenu>
-#include <QSignalSpy>
 #include <QSystemTrayIcon>
 #include <QTest>
-#include <QTimer>
-#include <QWidget>
 
 using namespace lullwick;
 
-class TestLullwickApp : public QObject {
+class LullwickAppTest : public QObject {
     Q_OBJECT
 
     FakeServices m_fakes;
-
-    AppServices services() { return m_fakes.services(); }
-
-    // Renders the tray icon so that two icons can be told apart by their pixels.
-    static QImage pixels(const QSystemTrayIcon& tray) {
-        return tray.icon().pixmap(QSize(22, 22)).toImage();
-    }
+    FakeTimers m_timers;
 
 private slots:
-    void initTestCase() {
-        // Not set up yet: nothing opens the microphone by itself.
-        m_fakes.microphone.current = MicrophonePermission::notDetermined;
-    }
-
-    void ownsExactlyOneStateAndShowsTheMoonAtFirst() {
-        LullwickApp app(services());
-        QCOMPARE(app.findChildren<AppState*>().size(), 1);
-        QCOMPARE(app.iconName(), QStringLiteral("moon.zzz"));
-        QVERIFY(!app.trayIcon().icon().isNull());
-        QVERIFY(app.trayIcon().isVisible());
-    }
-
-    void iconFollowsDetectorRunningWithoutOpeningTheMenu() {
-        LullwickApp app(services());
-        const QImage moon = pixels(app.trayIcon());
+    void theIconFollowsDetectorRunning() {
+        LullwickApp app(m_fakes.services(), m_timers);
+        app.showTrayIcon();
+        auto pixels = [&app] { return app.trayIcon()->icon().pixmap(QSize(22, 22)).toImage(); };
+        app.state().setDetectorRunning(false);
+        const QImage moon = pixels();
         app.state().setDetectorRunning(true);
         QCOMPARE(app.iconName(), QStringLiteral("hands.clap"));
-        const QImage hands = pixels(app.trayIcon());
-        QVERIFY(!hands.isNull());
-        QVERIFY(hands != moon);
+        QVERIFY(!pixels().isNull() && pixels() != moon);
         app.state().setDetectorRunning(false);
-        QCOMPARE(app.iconName(), QStringLiteral("moon.zzz"));
-        QCOMPARE(pixels(app.trayIcon()), moon);
+        QCOMPARE(pixels(), moon);
     }
 
-    void bothIconsAreDrawnAndReadableOnLightAndDarkPanels() {
-        // Each icon has both light and dark pixels, so one of them contrasts with any panel.
-        for (const char* name : {"hands.clap", "moon.zzz"}) {
-            const QImage image = QIcon(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(name)))
-                                     .pixmap(QSize(44, 44))
-                                     .toImage();
-            int light = 0;
-            int dark = 0;
-            for (int y = 0; y < image.height(); ++y)
-                for (int x = 0; x < image.width(); ++x) {
-                    const QColor c = image.pixelColor(x, y);
-                    if (c.alpha() < 200)
-                        continue;
-                    light += c.lightness() > 200;
-                    dark += c.lightness() < 60;
-                }
-            QVERIFY2(light > 40 && dark > 40, name);
-        }
+    void theTrayIconWaitsForATray_data() {
+        QTest::addColumn<bool>("found");
+        QTest::newRow("tray found") << true;
+        QTest::newRow("no tray in time") << false;
     }
 
-    void theMenuHoldsQuitWhichEndsTheApplication() {
-        LullwickApp app(services());
-        QMenu* menu = app.trayIcon().contextMenu();
-        QVERIFY(menu);
-        QCOMPARE(menu->actions().size(), 1);
-        QAction* quit = menu->actions().front();
-        QCOMPARE(quit->text(), QStringLiteral("Quit Lullwick"));
-        QSignalSpy quitting(qApp, &QCoreApplication::aboutToQuit);
-        QTimer::singleShot(0, quit, &QAction::trigger);
-        QTimer::singleShot(5000, qApp, [] { QCoreApplication::exit(99); });
-        QCOMPARE(QApplication::exec(), 0);
-        QCOMPARE(quitting.size(), 1);
+    void theTrayIconWaitsForATray() {
+        QFETCH(bool, found);
+        FakeTrayHost host;
+        FakeDesktopNotifier notifier;
+        LullwickApp app(m_fakes.services(), m_timers);
+        const qsizetype linesBefore = m_fakes.log.lines.size();
+        app.showTrayIconWhenReady(host, notifier);
+        QCOMPARE(host.waitedFor, LullwickApp::trayWaitLimit);
+        QVERIFY(!app.trayIcon());
+        host.answer(found);
+        QVERIFY(app.trayIcon() && app.trayIcon()->isVisible());
+        QCOMPARE(app.trayIcon()->contextMenu(), app.menu().menu());
+        QCOMPARE(m_fakes.log.lines.size() - linesBefore, found ? 0 : 1);
+        QCOMPARE(notifier.shown.size(), found ? 0 : 1);
+        if (!found)
+            QVERIFY(notifier.shown.front().contains(QStringLiteral("AppIndicator")));
     }
 
-    void closingWindowsNeverQuits() { QVERIFY(!QApplication::quitOnLastWindowClosed()); }
+    void closingTheSetupAssistantCompletesTheSetup() {
+        FakeServices fakes;
+        LullwickApp app(fakes.services(), m_timers);
+        emit app.state().setupAssistantRequested(0);
+        QWidget* window = app.onboarding().window();
+        QVERIFY(window && window->isVisible());
+        window->close();
+        QTRY_VERIFY(app.state().hasCompletedOnboarding());
+        QCOMPARE(fakes.store.values.value(QStringLiteral("hasCompletedOnboarding")),
+                 QVariant(true));
+    }
 };
 
-int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    // As the entry does: a tray application outlives its windows.
-    QApplication::setQuitOnLastWindowClosed(false);
-    TestLullwickApp test;
-    return QTest::qExec(&test, argc, argv);
-}
+QTEST_MAIN(LullwickAppTest)
 #include "LullwickAppTest.moc"

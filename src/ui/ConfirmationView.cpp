@@ -1,17 +1,13 @@
-#include "ConfirmationPanel.h"
+#include "ConfirmationView.h"
 
-#include "FloatingPanel.h"
-#include "Mascot.h"
+#include "MascotView.h"
+#include "app/Timers.h"
 
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QScreen>
-#include <QTimer>
 #include <QVBoxLayout>
 
 namespace lullwick {
@@ -22,7 +18,7 @@ const QColor orange(0xFF, 0x95, 0x00);
 
 } // namespace
 
-ConfirmationView::ConfirmationView(MascotPictures& pictures, bool videoPlaying,
+ConfirmationView::ConfirmationView(MascotPictures& pictures, Timers& timers, bool videoPlaying,
                                    std::function<void()> sleep, std::function<void()> cancel,
                                    QWidget* parent)
     : QWidget(parent), m_videoPlaying(videoPlaying), m_sleep(std::move(sleep)),
@@ -92,10 +88,9 @@ ConfirmationView::ConfirmationView(MascotPictures& pictures, bool videoPlaying,
     connect(m_cancelButton, &QPushButton::clicked, this, [this] { finish(m_cancel); });
     connect(m_confirmButton, &QPushButton::clicked, this, [this] { finish(m_sleep); });
 
-    m_tick = new QTimer(this);
-    m_tick->setInterval(1000);
-    connect(m_tick, &QTimer::timeout, this, &ConfirmationView::tick);
-    m_tick->start();
+    m_tick = timers.create(Timers::Mode::repeating, this);
+    connect(m_tick, &Timer::timeout, this, &ConfirmationView::tick);
+    m_tick->start(std::chrono::seconds(1));
     refresh();
 }
 
@@ -135,58 +130,13 @@ void ConfirmationView::refresh() {
     const QString seconds = QString::number(m_remaining);
     if (m_videoPlaying) {
         m_message->setText(
-            QStringLiteral("A video is playing — ignoring in %1s unless you confirm.")
-                .arg(seconds));
+            tr("A video is playing — ignoring in %1s unless you confirm.").arg(seconds));
     } else {
-        m_message->setText(QStringLiteral("Going to sleep in %1s…").arg(seconds));
+        m_message->setText(tr("Going to sleep in %1s…").arg(seconds));
         m_mascot->setPose(m_remaining >= 5 ? MascotPose::sleepy : MascotPose::asleep);
         m_mascot->setShowZs(m_remaining <= 4);
     }
     m_progress->setValue(int(std::max<qint64>(0, m_remaining)));
-}
-
-ConfirmationPanelController::ConfirmationPanelController(MascotPictures& pictures, QObject* parent)
-    : QObject(parent), m_pictures(pictures) {}
-
-ConfirmationPanelController::~ConfirmationPanelController() = default;
-
-void ConfirmationPanelController::show(bool videoPlaying, std::function<void()> onSleep,
-                                       std::function<void()> onCancel) {
-    close();
-    // The card is gone before the caller's action runs, even if we are gone too by then.
-    const QPointer<ConfirmationPanelController> self(this);
-    auto wrap = [self](std::function<void()> action) {
-        return [self, action = std::move(action)] {
-            if (self)
-                self->close();
-            if (action)
-                action();
-        };
-    };
-    auto* view = new ConfirmationView(m_pictures, videoPlaying, wrap(std::move(onSleep)),
-                                      wrap(std::move(onCancel)));
-    auto panel = std::make_unique<FloatingPanel>(view, 22.0, FloatingPanel::Focus::takesKeyboard);
-    panel->setObjectName(QStringLiteral("confirmationPanel"));
-    panel->setWindowTitle(QStringLiteral("Lullwick: Sleep?"));
-    const QSize card = panel->cardSize();
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    const QRect visible = screen ? screen->availableGeometry() : QRect();
-    // Centred across; the card's lower edge 55 % of the available height above its bottom.
-    panel->placeCard(QPoint(visible.x() + (visible.width() - card.width()) / 2,
-                            visible.y() + visible.height() * 45 / 100 - card.height()));
-    m_panel = std::move(panel);
-    m_view = view;
-    m_panel->present();
-}
-
-void ConfirmationPanelController::close() {
-    if (!m_panel)
-        return;
-    m_view->tickTimer()->stop();
-    m_panel->hide();
-    // The action that closes us may be running inside the view: delete it after it returns.
-    m_panel.release()->deleteLater();
-    m_view = nullptr;
 }
 
 } // namespace lullwick

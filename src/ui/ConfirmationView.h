@@ -1,21 +1,18 @@
 #pragma once
 
-#include "app/AppViews.h"
-
 #include <QWidget>
 #include <functional>
-#include <memory>
 
 class QLabel;
 class QProgressBar;
 class QPushButton;
-class QTimer;
 
 namespace lullwick {
 
-class FloatingPanel;
 class MascotPictures;
 class MascotView;
+class Timer;
+class Timers;
 
 // The countdown card: ten seconds, then sleep (normal mode) or cancel (a video is playing).
 // At most one of its two actions is ever called, and that one once.
@@ -25,8 +22,9 @@ class ConfirmationView : public QWidget {
 public:
     static constexpr qint64 countdownSeconds = 10;
 
-    ConfirmationView(MascotPictures& pictures, bool videoPlaying, std::function<void()> sleep,
-                     std::function<void()> cancel, QWidget* parent = nullptr);
+    ConfirmationView(MascotPictures& pictures, Timers& timers, bool videoPlaying,
+                     std::function<void()> sleep, std::function<void()> cancel,
+                     QWidget* parent = nullptr);
 
     qint64 remaining() const { return m_remaining; }
     bool isFinished() const { return m_finished; }
@@ -40,7 +38,7 @@ public:
     QPushButton* cancelButton() const { return m_cancelButton; }
     QPushButton* confirmButton() const { return m_confirmButton; }
     MascotView* mascot() const { return m_mascot; }
-    QTimer* tickTimer() const { return m_tick; }
+    Timer* tickTimer() const { return m_tick; }
 
     // One second passes.
     void tick();
@@ -62,29 +60,7 @@ private:
     QProgressBar* m_progress;
     QPushButton* m_cancelButton;
     QPushButton* m_confirmButton;
-    QTimer* m_tick;
-};
-
-// Owns the confirmation panel while it is on screen.
-class ConfirmationPanelController : public QObject, public ConfirmationPanel {
-    Q_OBJECT
-
-public:
-    explicit ConfirmationPanelController(MascotPictures& pictures, QObject* parent = nullptr);
-    ~ConfirmationPanelController() override;
-
-    void show(bool videoPlaying, std::function<void()> onSleep,
-              std::function<void()> onCancel) override;
-    void close() override;
-    bool isShowing() const override { return m_panel != nullptr; }
-
-    FloatingPanel* panel() const { return m_panel.get(); }
-    ConfirmationView* view() const { return m_view; }
-
-private:
-    MascotPictures& m_pictures;
-    std::unique_ptr<FloatingPanel> m_panel;
-    ConfirmationView* m_view = nullptr;
+    Timer* m_tick;
 };
 
 } // namespace lullwick
