@@ -85,6 +85,9 @@ void MicrophonePage::update() {
     m_enabled->setVisible(status == 3);
     m_enable->setVisible(status == 0);
     m_denied->setVisible(status == 1 || status == 2);
+    // The page's one action takes the keyboard: Space asks, Return still goes on.
+    if (status == 0)
+        m_enable->setFocus();
 }
 
 } // namespace lullwick

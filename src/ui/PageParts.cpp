@@ -72,7 +72,6 @@ QVBoxLayout* pageStack(QWidget* page, int spacing) {
     auto* stack = new QVBoxLayout(page);
     stack->setContentsMargins(0, 0, 0, 0);
     stack->setSpacing(spacing);
-    stack->setAlignment(Qt::AlignHCenter);
     return stack;
 }
 

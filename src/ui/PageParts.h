@@ -21,8 +21,9 @@ struct InfoLine {
     QString text;
 };
 
-// The vertical stack of a page, centred, with the given spacing; the caller ends it with a
-// stretch so that the content sits at the top.
+// The vertical stack of a page with the given spacing: texts and boxes as wide as the page,
+// small items added centred; the caller ends it with a stretch so that the content sits at
+// the top.
 QVBoxLayout* pageStack(QWidget* page, int spacing);
 
 // The named symbol: the desktop's icon where its theme has one that fits, else our own
