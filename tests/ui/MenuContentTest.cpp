@@ -5,7 +5,6 @@
 #include "ui/OnboardingWindowController.h"
 
 #include <QAction>
-#include <QActionGroup>
 #include <QApplication>
 #include <QMenu>
 #include <QSignalSpy>
@@ -14,41 +13,6 @@
 #include <memory>
 
 using namespace lullwick;
-
-namespace {
-
-// One row per action, top to bottom: object name ("-" for a separator), text, and kind.
-struct Item {
-    const char* name;
-    const char* text;
-    enum Kind { separator, inert, button, check, title, choice } kind;
-};
-
-const Item allItems[] = {
-    {"status", nullptr, Item::inert},
-    {"-", "", Item::separator},
-    {"listen", "Listen for Double Clap", Item::check},
-    {"schedule", "Only During Scheduled Hours", Item::check},
-    {"scheduleSummary", nullptr, Item::inert},
-    {"editHours", "Edit Listening Hours\u2026", Item::button},
-    {"micAccess", "Allow Microphone Access\u2026", Item::button},
-    {"-", "", Item::separator},
-    {"confirmationTitle", "Confirmation", Item::title},
-    {"always", "Always Ask Before Sleeping", Item::choice},
-    {"whenVideoPlaying", "Ask Only While a Video Is Playing", Item::choice},
-    {"sensitivityTitle", "Sensitivity", Item::title},
-    {"low", "Low", Item::choice},
-    {"medium", "Medium", Item::choice},
-    {"high", "High", Item::choice},
-    {"-", "", Item::separator},
-    {"setupAssistant", "Setup Assistant\u2026", Item::button},
-    {"sleepNow", "Sleep Now", Item::button},
-    {"launchAtLogin", "Start at Login", Item::check},
-    {"-", "", Item::separator},
-    {"quit", "Quit Lullwick", Item::button},
-};
-
-} // namespace
 
 class TestMenuContent : public QObject {
     Q_OBJECT
@@ -87,34 +51,6 @@ private slots:
         m_onboarding.reset();
         m_state.reset();
         m_fakes.reset();
-    }
-
-    void allItemsInOrderWithTheirTextsAndKinds() {
-        m_state->setScheduleEnabled(true);
-        m_state->setMicStatus(MicrophonePermission::denied);
-        const QList<QAction*> actions = m_menu->menu()->actions();
-        QCOMPARE(actions.size(), static_cast<qsizetype>(std::size(allItems)));
-        for (qsizetype i = 0; i < actions.size(); ++i) {
-            const Item& item = allItems[i];
-            QAction* a = actions[i];
-            const QByteArray where = QByteArray::number(i) + ' ' + item.name;
-            QVERIFY2(a->isVisible(), where);
-            QVERIFY2(a->menu() == nullptr, where);
-            QVERIFY2(a->shortcut().isEmpty(), where);
-            if (item.kind == Item::separator) {
-                QVERIFY2(a->isSeparator(), where);
-                continue;
-            }
-            QCOMPARE(a->objectName(), QLatin1String(item.name));
-            if (item.text)
-                QCOMPARE(a->text(), QString::fromUtf8(item.text));
-            QCOMPARE(a->isCheckable(), item.kind == Item::check || item.kind == Item::choice);
-            QCOMPARE(a->isEnabled(), item.kind != Item::inert && item.kind != Item::title);
-            const bool exclusive = a->actionGroup() && a->actionGroup()->isExclusive();
-            QCOMPARE(exclusive, item.kind == Item::choice);
-        }
-        QCOMPARE(action("status")->text(), QStringLiteral("Microphone access needed"));
-        QCOMPARE(action("scheduleSummary")->text(), m_state->scheduleWindowDescription());
     }
 
     void conditionalItemsFollowTheState_data() {

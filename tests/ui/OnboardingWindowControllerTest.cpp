@@ -146,14 +146,6 @@ private slots:
         QVERIFY(!window->isVisible());
     }
 
-    void aClosedControllerNeverCallsBack() {
-        m_controller->show(0);
-        m_controller->window()->close();
-        m_controller.reset();
-        QTest::qWait(0); // lets the posted close task run, into nothing
-        QCOMPARE(m_closes, 0);
-    }
-
     void theMicrophonePageShowsThePermission_data() {
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("shown");
