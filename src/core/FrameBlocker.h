@@ -36,6 +36,16 @@ public:
         }
     }
 
+    // At the end of a stream: hands the partly filled block, if any, to onBlock as a shorter
+    // last block.
+    template <typename OnBlock> void flush(OnBlock&& onBlock) {
+        if (m_filled == 0)
+            return;
+        const std::size_t filled = m_filled;
+        m_filled = 0;
+        onBlock(std::span<const float>(m_block.get(), filled));
+    }
+
 private:
     std::size_t m_capacity;
     std::unique_ptr<float[]> m_block;
