@@ -160,6 +160,8 @@ bool AnalysisPlot::save(const QString& path, QSize size, QString* error) const {
         svg.setOutputDevice(&bytes);
         svg.setSize(size);
         svg.setViewBox(QRect(QPoint(0, 0), size));
+        // The size is written in millimetres; browsers take 96 pixels to the inch.
+        svg.setResolution(96);
         svg.setTitle(m_title);
         QPainter painter(&svg);
         paint(painter, size);

@@ -3,6 +3,7 @@
 #include <bit>
 #include <cmath>
 #include <cstring>
+#include <type_traits>
 
 namespace lullwick {
 namespace {
@@ -108,11 +109,10 @@ void ClapDetector::reset() noexcept {
     m_cooldownUntil = 0.0;
 }
 
-// The one analysis step; the observer sees the levels, the floor and the threshold before
-// any onset test, so that it sees them during the cooldown as well.
+// The one analysis step; an observer sees the levels, the floor and the threshold before any
+// onset test.
 template <typename Observer>
-[[gnu::always_inline]] inline void ClapDetector::step(Levels levels, double now,
-                                                      Observer&& observe) noexcept {
+void ClapDetector::step(Levels levels, double now, Observer&& observe) noexcept {
     const float rms = levels.rms;
     const float peak = levels.peak;
 
@@ -120,11 +120,19 @@ template <typename Observer>
     if (rms < m_noiseFloor * floorGate)
         m_noiseFloor = std::fmax(rms * floorTake + m_noiseFloor * floorKeep, minNoiseFloor);
 
-    const float threshold = onsetThreshold(tuning(), m_noiseFloor);
-    observe(levels, m_noiseFloor, threshold);
+    // Observed, the threshold is needed during the cooldown too; the live path takes it only
+    // after the cooldown test, as it always has.
+    constexpr bool observed = !std::is_same_v<std::decay_t<Observer>, NoObserver>;
+    float threshold = 0.0f;
+    if constexpr (observed) {
+        threshold = onsetThreshold(tuning(), m_noiseFloor);
+        observe(levels, m_noiseFloor, threshold);
+    }
 
     if (now < m_cooldownUntil)
         return;
+    if constexpr (!observed)
+        threshold = onsetThreshold(tuning(), m_noiseFloor);
     if (peak < threshold)
         return;
     if (crestFactor(levels) < minCrestFactor)
