@@ -15,7 +15,8 @@ struct AnalyzeOptions {
     Format format = Format::text;
     // jsonl only: one object per buffer as well, with its levels, floor and threshold.
     bool levels = false;
-    // A picture of the whole recording, PNG or (".svg") SVG; none when empty.
+    // A picture of the whole recording, PNG or (".svg") SVG; none when empty. Drawing text
+    // needs a QGuiApplication: one is made offscreen when there is no application object.
     QString plotPath;
 };
 
