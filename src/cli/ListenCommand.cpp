@@ -1,5 +1,6 @@
 #include "ListenCommand.h"
 
+#include "LevelMeter.h"
 #include "core/ClapDetector.h"
 #include "platform/PulseAudioInput.h"
 #include "platform/QuitOnSignals.h"
@@ -22,7 +23,7 @@ QString wallClock(std::chrono::system_clock::time_point when) {
 
 } // namespace
 
-int runListen(Sensitivity sensitivity, std::FILE* out, std::FILE* err) {
+int runListen(Sensitivity sensitivity, bool meter, std::FILE* out, std::FILE* err) {
     QuitOnSignals quitOnSignals;
     if (!quitOnSignals.isWatching()) {
         std::fprintf(err, "lullwick: cannot watch for signals\n");
@@ -31,7 +32,12 @@ int runListen(Sensitivity sensitivity, std::FILE* out, std::FILE* err) {
 
     ClapDetector detector;
     detector.setTuning(tuningFor(sensitivity));
+    const auto levelMeter = meter ? LevelMeter::onTerminal(out) : nullptr;
+    if (levelMeter)
+        out = levelMeter->lines();
     PulseAudioInput input;
+    if (levelMeter)
+        input.setLevelTap(&levelMeter->tap());
     QObject events;
 
     // On the audio thread: note the time and hand the line to the main thread.

@@ -78,8 +78,9 @@ struct PulseAudioInput::Callbacks {
             input.postNotice();
     }
 
-    // The audio path: no allocation, no lock besides the loop's own, no output.
-    static void streamRead(pa_stream* stream, std::size_t, void* data) {
+    // The audio path: no allocation, no lock besides the loop's own, no output. Traced only
+    // when a tap was set, chosen once at the start, not per buffer.
+    template <bool traced> static void streamRead(pa_stream* stream, std::size_t, void* data) {
         PulseAudioInput& input = self(data);
         while (pa_stream_readable_size(stream) > 0) {
             const void* samples = nullptr;
@@ -90,8 +91,14 @@ struct PulseAudioInput::Callbacks {
             if (samples != nullptr && !input.m_muted && input.m_detector != nullptr) {
                 ClapDetector& detector = *input.m_detector;
                 input.m_blocker.push(static_cast<const float*>(samples), bytes / input.m_frameBytes,
-                                     input.m_channels, [&detector](std::span<const float> block) {
-                                         detector.processNow(block, absoluteNow);
+                                     input.m_channels, [&](std::span<const float> block) {
+                                         if constexpr (traced) {
+                                             if (const auto trace =
+                                                     detector.processNowTraced(block, absoluteNow))
+                                                 input.m_tap->publish(*trace);
+                                         } else {
+                                             detector.processNow(block, absoluteNow);
+                                         }
                                      });
             }
             pa_stream_drop(stream);
@@ -315,7 +322,8 @@ std::optional<DetectorError> PulseAudioInput::connectLocked(ClapDetector& detect
     if (m_stream == nullptr)
         return serverError();
     pa_stream_set_state_callback(m_stream, Callbacks::streamState, this);
-    pa_stream_set_read_callback(m_stream, Callbacks::streamRead, this);
+    pa_stream_set_read_callback(
+        m_stream, m_tap ? Callbacks::streamRead<true> : Callbacks::streamRead<false>, this);
     pa_stream_set_moved_callback(m_stream, Callbacks::streamMoved, this);
 
     pa_buffer_attr attributes{};

@@ -2,6 +2,7 @@
 
 #include "app/AudioInput.h"
 #include "core/FrameBlocker.h"
+#include "core/LevelTap.h"
 
 #include <QString>
 #include <atomic>
@@ -42,6 +43,10 @@ public:
     void stop() override;
     bool isRunning() const override;
 
+    // Before start(): what the analysis sees of each buffer goes to tap as well. The tap
+    // must outlive capture.
+    void setLevelTap(LevelTap* tap) { m_tap = tap; }
+
     // The source of the last successful start.
     Source source() const { return m_source; }
 
@@ -70,6 +75,7 @@ private:
 
     // Main loop thread only (or the GUI thread with the loop locked).
     ClapDetector* m_detector = nullptr;
+    LevelTap* m_tap = nullptr;
     FrameBlocker m_blocker{framesPerBuffer};
     std::size_t m_channels = 0;
     std::size_t m_frameBytes = 0;
