@@ -40,29 +40,28 @@ public:
     // The record streams of clients, by index, with the source each is on (the microphone's
     // own stream on the sink's monitor is no client's).
     static QMap<QString, QString> captureStreams() {
-        QMap<QString, QString> sources;
-        QMap<QString, QString> streams;
-        for (const QString& kind : {QStringLiteral("sources"), QStringLiteral("source-outputs")}) {
+        const auto rows = [](const QString& kind) {
+            QList<QStringList> table;
             const QString listing = pactl({QStringLiteral("list"), QStringLiteral("short"), kind});
-            for (const QString& line : listing.split(u'\n', Qt::SkipEmptyParts)) {
-                const QStringList row = line.split(u'\t');
-                if (kind == QLatin1String("sources"))
-                    sources.insert(row.value(0), row.value(1));
-                else if (row.value(3) == QLatin1String("protocol-native.c"))
-                    streams.insert(row.value(0), sources.value(row.value(1)));
-            }
-        }
+            for (const QString& line : listing.split(u'\n', Qt::SkipEmptyParts))
+                table << line.split(u'\t');
+            return table;
+        };
+        QMap<QString, QString> sources, streams;
+        for (const QStringList& row : rows(QStringLiteral("sources")))
+            sources.insert(row.value(0), row.value(1));
+        for (const QStringList& row : rows(QStringLiteral("source-outputs")))
+            if (row.value(3) == QLatin1String("protocol-native.c"))
+                streams.insert(row.value(0), sources.value(row.value(1)));
         return streams;
     }
 
     // An idle null sink delays the first buffer by up to 2 s, which a real microphone does
     // not: silence played for the life of this object keeps the sink clocking.
     SoundServer() {
-        m_silence.start(QStringLiteral("pacat"),
-                        {QStringLiteral("--playback"), QStringLiteral("-d"), sink(),
-                         QStringLiteral("--latency-msec=20"), QStringLiteral("--rate=48000"),
-                         QStringLiteral("--channels=1"), QStringLiteral("--format=float32le"),
-                         QStringLiteral("/dev/zero")});
+        m_silence.startCommand(QStringLiteral("pacat --playback --latency-msec=20 --rate=48000 "
+                                              "--channels=1 --format=float32le -d ") +
+                               sink() + QStringLiteral(" /dev/zero"));
     }
     ~SoundServer() {
         m_silence.kill();
