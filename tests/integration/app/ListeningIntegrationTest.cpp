@@ -3,6 +3,10 @@
 // Whether the microphone is open is read from the sound server itself.
 
 #include "app/AppState.h"
+#include "platform/DesktopMicrophonePermission.h"
+#include "platform/LogindWakeNotifier.h"
+#include "platform/PulseAudioInput.h"
+#include "platform/XdgAutostartLoginItem.h"
 #include "support/FakeClock.h"
 #include "support/FakeConfirmationPanel.h"
 #include "support/FakeGoodNightPanel.h"
@@ -10,15 +14,11 @@
 #include "support/FakeSleepAction.h"
 #include "support/FakeSoundPlayer.h"
 #include "support/FakeSystemLog.h"
-#include "support/MemoryPreferencesStore.h"
 #include "support/LogindMock.h"
-#include "platform/DesktopMicrophonePermission.h"
-#include "platform/LogindWakeNotifier.h"
-#include "platform/PulseAudioInput.h"
-#include "platform/XdgAutostartLoginItem.h"
+#include "support/MemoryPreferencesStore.h"
+#include "support/SoundServer.h"
 
 #include <QElapsedTimer>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
@@ -29,39 +29,9 @@ namespace {
 
 constexpr int serverTimeoutMs = 30000;
 
-QByteArray pactl(const QStringList& arguments) {
-    QProcess process;
-    process.start(QStringLiteral("pactl"), arguments);
-    if (!process.waitForFinished(10000) || process.exitCode() != 0)
-        return {};
-    return process.readAllStandardOutput();
-}
-
-// Lines of "pactl list short …" split into tab-separated columns.
-QList<QByteArrayList> shortList(const char* what) {
-    QList<QByteArrayList> rows;
-    const QByteArray output =
-        pactl({QStringLiteral("list"), QStringLiteral("short"), QLatin1String(what)});
-    for (const QByteArray& line : output.split('\n'))
-        if (!line.trimmed().isEmpty())
-            rows.append(line.split('\t'));
-    return rows;
-}
-
-// Capture streams open on the test microphone (the remap source's own stream on the sink's
-// monitor is not one of them), or -1 when the server cannot be asked.
+// Capture streams open on the test microphone.
 int microphoneStreams() {
-    const QByteArray microphone = qgetenv("LULLWICK_TEST_SOURCE");
-    QByteArray index;
-    for (const QByteArrayList& source : shortList("sources"))
-        if (source.size() > 1 && source.at(1) == microphone)
-            index = source.at(0);
-    if (index.isEmpty())
-        return -1;
-    int streams = 0;
-    for (const QByteArrayList& output : shortList("source-outputs"))
-        streams += output.size() > 1 && output.at(1) == index ? 1 : 0;
-    return streams;
+    return int(test::SoundServer::captureStreams().values().count(test::SoundServer::microphone()));
 }
 
 ScheduleWindow window(std::int64_t start, std::int64_t end) {
