@@ -32,7 +32,7 @@ ConfirmationView::ConfirmationView(MascotPictures& pictures, Timers& timers, boo
                               false, 104, this);
     auto* column = new QVBoxLayout(this);
     // 4 above the mascot, or what the Zs need to rise without leaving the card.
-    column->setContentsMargins(22, std::max(22 + 4, m_mascot->zsHeadroom()), 22, 22);
+    column->setContentsMargins(22, std::max(22 + 4, m_mascot->zsHeadroom(320, 22)), 22, 22);
     column->setSpacing(14);
     column->addWidget(m_mascot, 0, Qt::AlignHCenter);
 

@@ -6,6 +6,7 @@
 
 #include <QIcon>
 #include <QPainter>
+#include <QPainterPath>
 
 namespace lullwick {
 namespace {
@@ -19,7 +20,7 @@ constexpr QPoint zsShift(8, -10);
 MascotView::MascotView(MascotPictures& pictures, MascotPose pose, bool showZs, int side,
                        QWidget* parent)
     : QWidget(parent), m_pictures(pictures), m_pose(pose), m_side(side),
-      m_picture(0, 0, side, side), m_clock(new AnimationClock(this)) {
+      m_clock(new AnimationClock(this)) {
     setFixedSize(side, side);
     connect(m_clock, &AnimationClock::advanced, this, [this](int elapsed) {
         m_elapsed = elapsed;
@@ -39,10 +40,17 @@ bool MascotView::isBreathing() const {
     return m_clock->state() == QAbstractAnimation::Running;
 }
 
-int MascotView::zsHeadroom() const {
-    // Worst case: the picture reaches the top of the mascot's square.
-    const qreal top = zsShift.y() + FloatingZs::inkReachInFrame(font()).top();
-    return std::max(0, int(std::ceil(-top)));
+int MascotView::zsHeadroom(int cardWidth, qreal radius) const {
+    // Worst case: the picture fills the mascot's square, so the Zs hang from its corner.
+    const QSize frame = FloatingZs::frameSize(font());
+    const QRectF reach = FloatingZs::inkReachInFrame(font()).translated(
+        (cardWidth + m_side) / 2 + zsShift.x() - frame.width(), zsShift.y());
+    QPainterPath card;
+    card.addRoundedRect(QRectF(0, 0, cardWidth, 4 * m_side), radius, radius);
+    int top = 0;
+    while (!card.contains(reach.translated(0, top)) && top < 2 * m_side)
+        ++top;
+    return top;
 }
 
 void MascotView::setPose(MascotPose pose) {
@@ -77,7 +85,7 @@ QRectF MascotView::pictureRect(const std::optional<QPixmap>& picture) const {
 void MascotView::placeZs() {
     if (!m_zs)
         return;
-    QPoint corner = m_picture.topRight().toPoint() + zsShift;
+    QPoint corner = pictureRect(m_pictures.image(m_pose)).topRight().toPoint() + zsShift;
     if (m_zs->parentWidget() != this)
         corner = mapTo(m_zs->parentWidget(), corner);
     m_zs->placeFrame(corner);
@@ -96,7 +104,7 @@ void MascotView::showEvent(QShowEvent* event) {
 void MascotView::paintEvent(QPaintEvent*) {
     const std::optional<QPixmap> picture = m_pictures.image(m_pose);
     m_fallback = !picture;
-    m_picture = pictureRect(picture);
+    const QRectF drawn = pictureRect(picture);
     // Layout, or a picture that appeared, may have moved the corner the letters hang from.
     placeZs();
 
@@ -104,14 +112,14 @@ void MascotView::paintEvent(QPaintEvent*) {
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     painter.setRenderHint(QPainter::Antialiasing);
     // Breathe about the middle of the picture's bottom edge, so its base stays put.
-    const QPointF base(m_picture.center().x(), m_picture.bottom());
+    const QPointF base(drawn.center().x(), drawn.bottom());
     painter.translate(base);
     painter.scale(1.0, breathScale());
     painter.translate(-base);
     if (picture)
-        painter.drawPixmap(m_picture, *picture, QRectF(picture->rect()));
+        painter.drawPixmap(drawn, *picture, QRectF(picture->rect()));
     else
-        QIcon(QStringLiteral(":/icons/cat.fill.svg")).paint(&painter, m_picture.toRect());
+        QIcon(QStringLiteral(":/icons/cat.fill.svg")).paint(&painter, drawn.toRect());
 }
 
 } // namespace lullwick

@@ -36,8 +36,9 @@ public:
     AnimationClock* clock() const { return m_clock; }
     // True while the picture is missing and the indigo cat stands in for it.
     bool showsFallback() const { return m_fallback; }
-    // How far above the mascot's top the Zs' ink can reach: room its card keeps free.
-    int zsHeadroom() const;
+    // The room to leave above the mascot, centred across a card of that width and corner
+    // radius, so that the Zs' ink never leaves the card.
+    int zsHeadroom(int cardWidth, qreal radius) const;
 
     QSize sizeHint() const override { return {m_side, m_side}; }
 
@@ -55,7 +56,6 @@ private:
     int m_side;
     int m_elapsed = 0;
     bool m_fallback = false;
-    QRectF m_picture; // the last drawn pictureRect()
     QPointer<FloatingZs> m_zs;
     AnimationClock* m_clock;
 };
