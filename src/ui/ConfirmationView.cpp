@@ -82,13 +82,19 @@ ConfirmationView::ConfirmationView(MascotPictures& pictures, Timers& timers, boo
     m_confirmButton = new QPushButton(videoPlaying ? tr("Sleep Anyway") : tr("Sleep Now"), this);
     m_confirmButton->setObjectName(QStringLiteral("confirmButton"));
     m_confirmButton->setDefault(true);
-    // The desktop's accent, darkened or lightened only as far as its text needs to be read.
-    QPalette accent = m_confirmButton->palette();
-    const QColor accentText = accent.color(QPalette::HighlightedText);
-    accent.setColor(QPalette::Button,
-                    legibleBehind(accentText, accent.color(QPalette::Highlight), 5.0));
-    accent.setColor(QPalette::ButtonText, accentText);
-    m_confirmButton->setPalette(accent);
+    // A filled button in the desktop's accent, darkened or lightened only as far as its text
+    // needs to be read. Drawn by a style sheet: styles tint a button's colour their own way.
+    const QPalette colours = m_confirmButton->palette();
+    const QColor accentText = colours.color(QPalette::HighlightedText);
+    const QColor face = legibleBehind(accentText, colours.color(QPalette::Highlight), 5.0);
+    const QColor pressed = accentText.lightness() > 127 ? face.darker(112) : face.lighter(112);
+    m_confirmButton->setStyleSheet(
+        QStringLiteral("QPushButton { background-color: %1; color: %2; border: 1px solid %3;"
+                       " border-radius: 5px; padding: 3px 14px; }"
+                       " QPushButton:pressed { background-color: %3; }"
+                       " QPushButton:focus { border: 2px solid %2; }")
+            .arg(face.name(), accentText.name(), pressed.name()));
+    m_confirmButton->setMinimumHeight(m_cancelButton->sizeHint().height());
     // Tab reaches both buttons; Return and Escape still go to the card, since a button
     // outside a dialog passes them on.
     setTabOrder(m_cancelButton, m_confirmButton);
