@@ -12,6 +12,7 @@
 #include "platform/FilePreferencesStore.h"
 #include "platform/LogindWakeNotifier.h"
 #include "platform/PulseAudioInput.h"
+#include "platform/QtTimers.h"
 #include "platform/QuitOnSignals.h"
 #include "platform/SyslogSystemLog.h"
 #include "platform/SystemClock.h"
@@ -149,8 +150,9 @@ int runTray(const Invocation& invocation, int& argc, char** argv) {
     SystemClock clock;
     CanberraSoundPlayer sounds;
     DBusInhibitorSource inhibitors(QDBusConnection::systemBus(), sessionBus());
+    QtTimers timers;
     LullwickApp lullwick(AppServices{store, log, microphone, loginItem, audioInput, wake, clock,
-                                     sounds, inhibitors, sleeper});
+                                     sounds, inhibitors, sleeper, timers});
     if (invocation.traceLatency)
         lullwick.traceLatency();
     QuitOnSignals quitOnSignals;

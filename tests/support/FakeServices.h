@@ -10,6 +10,7 @@
 #include "FakeSleepAction.h"
 #include "FakeSoundPlayer.h"
 #include "FakeSystemLog.h"
+#include "FakeTimers.h"
 #include "FakeWakeNotifier.h"
 #include "MemoryPreferencesStore.h"
 #include "app/AppState.h"
@@ -30,10 +31,11 @@ struct FakeServices {
     FakeSleepAction sleeper;
     FakeConfirmationPanel confirmation;
     FakeGoodNightPanel goodNight;
+    FakeTimers timers;
 
     AppServices services() {
-        return AppServices{store, log,   microphone, loginItem,  audioInput,
-                           wake,  clock, sounds,     inhibitors, sleeper};
+        return AppServices{store, log,    microphone, loginItem, audioInput, wake,
+                           clock, sounds, inhibitors, sleeper,   timers};
     }
     AppViews views() { return AppViews{confirmation, goodNight}; }
 };

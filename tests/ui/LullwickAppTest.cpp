@@ -1,5 +1,6 @@
-#include "support/FakeServices.h"
 #include "ui/LullwickApp.h"
+
+#include "support/FakeServices.h"
 
 #include <QApplication>
 #include <QMenu>
@@ -26,7 +27,7 @@ class TestLullwickApp : public QObject {
 private slots:
     void initTestCase() {
         // Not set up yet: nothing opens the microphone by itself.
-        m_fakes.microphone.current = MicrophonePermission::notDetermined;
+        m_fakes.microphone.current = MicStatus::notDetermined;
     }
 
     void ownsExactlyOneStateAndShowsTheMoonAtFirst() {
