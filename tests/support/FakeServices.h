@@ -15,6 +15,8 @@
 #include "MemoryPreferencesStore.h"
 #include "app/AppState.h"
 
+#include <memory>
+
 namespace lullwick {
 
 // Every platform service of the state object, faked; outlives the state objects it serves.
@@ -38,6 +40,9 @@ struct FakeServices {
                            clock, sounds, inhibitors, sleeper,   timers};
     }
     AppViews views() { return AppViews{confirmation, goodNight}; }
+    std::unique_ptr<AppState> makeState() {
+        return std::make_unique<AppState>(services(), views());
+    }
 };
 
 } // namespace lullwick
