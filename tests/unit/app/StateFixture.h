@@ -7,6 +7,9 @@
 #include <thread>
 #include <vector>
 
+using namespace lullwick;
+using namespace std::chrono_literals;
+
 namespace lullwick {
 
 // What the store, the permission, the desktop and the clock hold when the state object starts.
@@ -28,18 +31,15 @@ struct StateFixture {
     std::unique_ptr<AppState> state;
     double seconds = 10.0;
 
-    void reset() {
-        state.reset();
-        fakes.emplace();
-    }
+    void reset() { state.reset(), fakes.emplace(); }
 
     AppState& create(const Given& given = {}) {
         fakes->microphone.current = given.mic;
-        fakes->store.set("hasCompletedOnboarding", given.setupDone);
-        fakes->store.set("enabled", given.enabled);
-        fakes->store.set("confirmationMode", given.askAlways ? "always" : "whenVideoPlaying");
-        fakes->store.set("scheduleEnabled", !given.hours.isEmpty());
-        fakes->store.set("scheduleWindows", encodeScheduleWindows(given.hours));
+        // clang-format off
+        fakes->store.values.insert({{"hasCompletedOnboarding", given.setupDone}, {"enabled", given.enabled},
+            {"confirmationMode", given.askAlways ? "always" : "whenVideoPlaying"},
+            {"scheduleEnabled", !given.hours.isEmpty()}, {"scheduleWindows", encodeScheduleWindows(given.hours)}});
+        // clang-format on
         fakes->clock.setMinute(given.minute);
         if (given.startFails)
             fakes->audioInput.failures = {DetectorError::noInputDevice()};
@@ -58,28 +58,25 @@ struct StateFixture {
         click[100] = 0.6f;
         seconds += 5.0; // past any cooldown
         std::thread([&] {
-            state->detector().process(click, seconds);
-            state->detector().process(click, seconds + 0.3);
+            for (double at : {seconds, seconds + 0.3})
+                state->detector().process(click, at);
         }).join();
         if (handled)
             QCoreApplication::processEvents();
     }
 };
 
+// clang-format off
 // Start and end of each window, "off" when disabled: "1260-420 720-840off".
 inline QString hours(const ScheduleWindows& windows) {
     QStringList parts;
     for (const ScheduleWindow& w : windows)
-        parts << QStringLiteral("%1-%2%3")
-                     .arg(w.startMinutes)
-                     .arg(w.endMinutes)
-                     .arg(w.isEnabled ? "" : "off");
+        parts << QStringLiteral("%1-%2%3").arg(w.startMinutes).arg(w.endMinutes).arg(w.isEnabled ? "" : "off");
     return parts.join(u' ');
 }
 
-inline ScheduleWindows night() {
-    return {ScheduleWindow{QUuid::createUuid(), 1260, 420, true}};
-}
+inline ScheduleWindows night() { return {ScheduleWindow{QUuid::createUuid(), 1260, 420, true}}; }
+// clang-format on
 
 } // namespace lullwick
 
