@@ -152,8 +152,7 @@ int runTray(const Invocation& invocation, int& argc, char** argv) {
     DBusInhibitorSource inhibitors(QDBusConnection::systemBus(), sessionBus());
     QtTimers timers;
     LullwickApp lullwick(AppServices{store, log, microphone, loginItem, audioInput, wake, clock,
-                                     sounds, inhibitors, sleeper},
-                         timers);
+                                     sounds, inhibitors, sleeper, timers});
     if (invocation.traceLatency)
         lullwick.traceLatency();
     QuitOnSignals quitOnSignals;

@@ -1,19 +1,18 @@
 #include "ListenCommand.h"
 
 #include "LevelMeter.h"
+#include "app/CaptureRestarter.h"
 #include "core/ClapDetector.h"
 #include "platform/PulseAudioInput.h"
+#include "platform/QtTimers.h"
 #include "platform/QuitOnSignals.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
-#include <QTimer>
 #include <chrono>
 
 namespace lullwick {
 namespace {
-
-constexpr int restartDelayMs = 500;
 
 QString wallClock(std::chrono::system_clock::time_point when) {
     const auto ms =
@@ -72,19 +71,22 @@ int runListen(Sensitivity sensitivity, bool meter, std::FILE* out, std::FILE* er
         return true;
     };
 
-    // As the application does: stop now, start again 0.5 s after the last notice.
-    QTimer restart;
-    restart.setSingleShot(true);
-    restart.setInterval(restartDelayMs);
-    QObject::connect(&restart, &QTimer::timeout, &events, [&] {
-        if (!input.isRunning() && !startCapture())
-            QCoreApplication::exit(1);
-    });
+    // As the application does: stop now, start again shortly after the notice. Once a start
+    // has failed there is no microphone left, and the command ends.
+    QtTimers timers;
+    bool failed = false;
+    CaptureRestarter restarter(timers, input,
+                               {[&] { input.stop(); }, [&] { return !failed; },
+                                [&] {
+                                    if (!startCapture()) {
+                                        failed = true;
+                                        QCoreApplication::exit(1);
+                                    }
+                                }});
     QObject::connect(&input, &AudioInput::configurationChanged, &events, [&] {
         std::fprintf(out, "audio configuration changed, restarting capture\n");
         std::fflush(out);
-        input.stop();
-        restart.start();
+        restarter.restart(CaptureRestarter::afterConfigurationChange);
     });
 
     if (!startCapture())

@@ -7,7 +7,7 @@ namespace lullwick {
 // A plain Linux desktop has no per-application microphone permission: always authorized.
 class DesktopMicrophonePermission : public MicrophonePermission {
 public:
-    Status status() const override { return authorized; }
+    MicStatus status() const override { return MicStatus::authorized; }
     void request(std::function<void(bool granted)> reply) override { reply(true); }
 };
 

@@ -19,11 +19,10 @@ static void initIconResources() {
 
 namespace lullwick {
 
-LullwickApp::LullwickApp(AppServices services, Timers& timers, const QString& pictures,
-                         QObject* parent)
+LullwickApp::LullwickApp(AppServices services, const QString& pictures, QObject* parent)
     : QObject(parent), m_pictures(std::make_unique<MascotPictures>(
                            pictures.isEmpty() ? MascotPictures::defaultFolder() : pictures)),
-      m_confirmation(new ConfirmationPanelController(*m_pictures, timers, this)),
+      m_confirmation(new ConfirmationPanelController(*m_pictures, services.timers, this)),
       m_goodNight(new GoodNightPanelController(*m_pictures, this)),
       m_state(new AppState(services, AppViews{*m_confirmation, *m_goodNight}, this)),
       m_menu(std::make_unique<QMenu>()), m_tray(new QSystemTrayIcon(this)) {

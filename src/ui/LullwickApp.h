@@ -13,7 +13,6 @@ namespace lullwick {
 class ConfirmationPanelController;
 class GoodNightPanelController;
 class MascotPictures;
-class Timers;
 
 // The tray application: owns the one state object and the tray icon that shows whether the
 // microphone is being listened to.
@@ -22,8 +21,7 @@ class LullwickApp : public QObject {
 
 public:
     // pictures: where the mascot's pictures are (share/lullwick beside the program by default).
-    LullwickApp(AppServices services, Timers& timers, const QString& pictures = {},
-                QObject* parent = nullptr);
+    LullwickApp(AppServices services, const QString& pictures = {}, QObject* parent = nullptr);
     ~LullwickApp() override;
 
     AppState& state() { return *m_state; }

@@ -1,7 +1,6 @@
 #include "ui/LullwickApp.h"
 
 #include "support/FakeServices.h"
-#include "support/FakeTimers.h"
 
 #include <QSystemTrayIcon>
 #include <QTest>
@@ -12,11 +11,10 @@ class LullwickAppTest : public QObject {
     Q_OBJECT
 
     FakeServices m_fakes;
-    FakeTimers m_timers;
 
 private slots:
     void theIconFollowsDetectorRunning() {
-        LullwickApp app(m_fakes.services(), m_timers);
+        LullwickApp app(m_fakes.services());
         auto pixels = [&app] { return app.trayIcon().icon().pixmap(QSize(22, 22)).toImage(); };
         app.state().setDetectorRunning(false);
         const QImage moon = pixels();
