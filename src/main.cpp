@@ -162,8 +162,7 @@ int runTray(const Invocation& invocation, int& argc, char** argv) {
     DBusInhibitorSource inhibitors(QDBusConnection::systemBus(), sessionBus());
     QtTimers timers;
     LullwickApp lullwick(AppServices{store, log, microphone, loginItem, audioInput, wake, clock,
-                                     sounds, inhibitors, sleeper},
-                         timers);
+                                     sounds, inhibitors, sleeper, timers});
     if (invocation.traceLatency)
         lullwick.traceLatency();
 
@@ -196,14 +195,19 @@ int main(int argc, char** argv) {
         return 0;
     case Invocation::Mode::usageError:
         std::fprintf(stderr, "lullwick: %s\n%s", qPrintable(invocation.error),
-                     qPrintable(usageText().section(u'\n', 0, 2) + u'\n'));
+                     qPrintable(usageText().section(u'\n', 0, 3) + u'\n'));
         std::fprintf(stderr, "Try 'lullwick --help' for more.\n");
         return 2;
     case Invocation::Mode::analyze:
-        return runAnalyze(invocation.file, invocation.sensitivity, stdout, stderr);
+        return runAnalyze(
+            invocation.file,
+            {invocation.sensitivity,
+             invocation.jsonl ? AnalyzeOptions::Format::jsonl : AnalyzeOptions::Format::text,
+             invocation.levels, invocation.plotPath},
+            stdout, stderr);
     case Invocation::Mode::listen: {
         QCoreApplication app(argc, argv);
-        return runListen(invocation.sensitivity, stdout, stderr);
+        return runListen(invocation.sensitivity, invocation.meter, stdout, stderr);
     }
     case Invocation::Mode::tray:
         break;

@@ -1,16 +1,10 @@
 #pragma once
 
+#include "AppServices.h"
 #include "AppViews.h"
-#include "AudioInput.h"
-#include "Clock.h"
-#include "InhibitorSource.h"
-#include "LoginItem.h"
-#include "MicrophonePermission.h"
-#include "PreferencesStore.h"
-#include "SleepAction.h"
-#include "SoundPlayer.h"
-#include "SystemLog.h"
-#include "WakeNotifier.h"
+#include "ListeningController.h"
+#include "MicStatus.h"
+#include "SleepFlow.h"
 #include "core/ClapDetector.h"
 #include "core/ScheduleWindow.h"
 #include "core/Settings.h"
@@ -18,30 +12,15 @@
 #include <QDateTime>
 #include <QObject>
 #include <QUuid>
+#include <chrono>
 #include <optional>
-
-class QTimer;
 
 namespace lullwick {
 
-// The platform services the state object relies on; the caller owns them and keeps them
-// alive for as long as the state object.
-struct AppServices {
-    PreferencesStore& store;
-    SystemLog& log;
-    MicrophonePermission& microphone;
-    LoginItem& loginItem;
-    AudioInput& audioInput;
-    WakeNotifier& wake;
-    Clock& clock;
-    SoundPlayer& sounds;
-    InhibitorSource& inhibitors;
-    SleepAction& sleeper;
-};
-
-// The one state object: every setting, the detector, and the decisions on listening and
-// sleep. Every assignment to a published property emits its change signal, also when the
-// value stays the same, and a stored setting is on disk before the assignment returns.
+// The one state object the views observe: every setting, the detector, the status line.
+// Every assignment to a published property emits its change signal, also when the value
+// stays the same, and a stored setting is on disk before the assignment returns. When to
+// listen is the ListeningController's; what a double clap does is the SleepFlow's.
 class AppState : public QObject {
     Q_OBJECT
     Q_PROPERTY(bool isEnabled READ isEnabled WRITE setIsEnabled NOTIFY isEnabledChanged)
@@ -55,7 +34,8 @@ class AppState : public QObject {
                    scheduleEnabledChanged)
     Q_PROPERTY(lullwick::ScheduleWindows scheduleWindows READ scheduleWindows WRITE
                    setScheduleWindows NOTIFY scheduleWindowsChanged)
-    Q_PROPERTY(int micStatus READ micStatus WRITE setMicStatus NOTIFY micStatusChanged)
+    Q_PROPERTY(
+        lullwick::MicStatus micStatus READ micStatus WRITE setMicStatus NOTIFY micStatusChanged)
     Q_PROPERTY(bool detectorRunning READ detectorRunning WRITE setDetectorRunning NOTIFY
                    detectorRunningChanged)
     Q_PROPERTY(bool hasCompletedOnboarding READ hasCompletedOnboarding WRITE
@@ -69,14 +49,7 @@ class AppState : public QObject {
 
 public:
     // Delay before the setup assistant opens while the setup was never completed.
-    static constexpr int setupAssistantDelayMs = 400;
-    // How long the good-night card shows before the sleep command.
-    static constexpr int goodNightMs = 1400;
-    // How often the listening hours are re-evaluated.
-    static constexpr int scheduleTimerIntervalMs = 30000;
-    // Capture reopens this long after a wake, and after an audio configuration change.
-    static constexpr double wakeRestartDelay = 2.0;
-    static constexpr double configurationRestartDelay = 0.5;
+    static constexpr std::chrono::milliseconds setupAssistantDelay{400};
 
     AppState(AppServices services, AppViews views, QObject* parent = nullptr);
     ~AppState() override;
@@ -93,8 +66,8 @@ public:
     void setScheduleEnabled(bool value);
     const ScheduleWindows& scheduleWindows() const { return m_scheduleWindows; }
     void setScheduleWindows(const ScheduleWindows& value);
-    int micStatus() const { return m_micStatus; }
-    void setMicStatus(int value);
+    MicStatus micStatus() const { return m_micStatus; }
+    void setMicStatus(MicStatus value);
     bool detectorRunning() const { return m_detectorRunning; }
     void setDetectorRunning(bool value);
     bool hasCompletedOnboarding() const { return m_hasCompletedOnboarding; }
@@ -107,7 +80,7 @@ public:
     void setTestDoubleClapCount(qint64 value);
 
     ClapDetector& detector() { return m_detector; }
-    bool isSleepPending() const { return m_isSleepPending; }
+    bool isSleepPending() const { return m_sleepFlow.isSleepPending(); }
 
     // Listening hours. Minutes are minutes of the local day, 0…1439.
     bool scheduleAllowsListening() const;
@@ -122,8 +95,8 @@ public:
     // Microphone and listening.
     bool micDenied() const;
     QString statusLine() const;
-    void requestMicAccess();
-    void refreshMicStatus();
+    void requestMicAccess() { m_listening.requestMicAccess(); }
+    void refreshMicStatus() { m_listening.refreshMicStatus(); }
 
     // Practice mode of the setup assistant: capture runs whatever the switch and the hours.
     void beginClapTest();
@@ -131,13 +104,10 @@ public:
 
     // Shows the good-night card and, 1.4 s later, puts the computer to sleep; ignored while
     // a sleep is already on its way.
-    void sleepNow();
+    void sleepNow() { m_sleepFlow.sleepNow(); }
 
     // The setup assistant's window has closed.
     void onboardingClosed();
-
-    // What the schedule timer runs on each tick.
-    void scheduleTimerFired();
 
 signals:
     void isEnabledChanged();
@@ -161,23 +131,10 @@ signals:
     void setupAssistantRequested(int startPage);
 
 private:
-    void loadSettings();
-    bool readBool(const char* key, bool fallback) const;
     void write(const char* key, const QVariant& value);
-    void observeSystem();
-    void startScheduleTimer();
-    bool shouldListen() const;
-    void updateListening();
-    void ensureMicAccessAndStart();
-    void startDetector();
-    void stopDetector();
-    void restartIfNeeded(double delaySeconds);
     void updateLoginItem();
-    void handleDoubleClap();
-    bool isVideoPlaying();
 
     AppServices m_services;
-    AppViews m_views;
     ClapDetector m_detector;
 
     bool m_isEnabled = defaults::enabled;
@@ -186,14 +143,15 @@ private:
     bool m_launchAtLogin = false;
     bool m_scheduleEnabled = defaults::scheduleEnabled;
     ScheduleWindows m_scheduleWindows;
-    int m_micStatus = MicrophonePermission::notDetermined;
+    MicStatus m_micStatus = MicStatus::notDetermined;
     bool m_detectorRunning = false;
     bool m_hasCompletedOnboarding = defaults::hasCompletedOnboarding;
     bool m_isClapTestActive = false;
     qint64 m_testClapCount = 0;
     qint64 m_testDoubleClapCount = 0;
-    bool m_isSleepPending = false;
-    QTimer* m_scheduleTimer = nullptr;
+
+    ListeningController m_listening;
+    SleepFlow m_sleepFlow;
 };
 
 } // namespace lullwick

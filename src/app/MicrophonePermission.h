@@ -1,5 +1,7 @@
 #pragma once
 
+#include "MicStatus.h"
+
 #include <functional>
 
 namespace lullwick {
@@ -7,12 +9,10 @@ namespace lullwick {
 // Whether the application may capture audio, as the platform sees it.
 class MicrophonePermission {
 public:
-    enum Status { notDetermined = 0, restricted = 1, denied = 2, authorized = 3 };
-
     virtual ~MicrophonePermission() = default;
 
     // The current status; cheap enough to call on every evaluation.
-    virtual Status status() const = 0;
+    virtual MicStatus status() const = 0;
 
     // Asks for access; reply is called once, possibly on another thread, with the answer.
     virtual void request(std::function<void(bool granted)> reply) = 0;

@@ -7,8 +7,24 @@
 
 namespace lullwick {
 
+// What `lullwick analyze` prints and draws besides the events.
+struct AnalyzeOptions {
+    enum class Format { text, jsonl };
+
+    Sensitivity sensitivity = Sensitivity::medium;
+    Format format = Format::text;
+    // jsonl only: one object per buffer as well, with its levels, floor and threshold.
+    bool levels = false;
+    // A picture of the whole recording, PNG or (".svg") SVG; none when empty. Drawing text
+    // needs a QGuiApplication: one is made offscreen when there is no application object.
+    QString plotPath;
+};
+
 // Analyses a sound file as the live detector would, 1024 frames a buffer, and prints one
-// line per event: "clap T" or "double-clap T". Returns the process exit status.
+// line per event: "clap T" or "double-clap T", or in jsonl {"event":"clap","t":T}. A
+// progress line goes to err when it is a terminal and the recording is longer than a minute.
+// Returns the process exit status.
+int runAnalyze(const QString& path, const AnalyzeOptions& options, std::FILE* out, std::FILE* err);
 int runAnalyze(const QString& path, Sensitivity sensitivity, std::FILE* out, std::FILE* err);
 
 } // namespace lullwick

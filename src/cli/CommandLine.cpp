@@ -15,8 +15,9 @@ Invocation usageError(const QString& message) {
 QString usageText() {
     return QStringLiteral(
         "Usage: lullwick [--sleep-command PROGRAM [--sleep-fallback PROGRAM]]\n"
-        "       lullwick analyze [--sensitivity low|medium|high] FILE\n"
-        "       lullwick listen [--sensitivity low|medium|high]\n"
+        "       lullwick analyze [--sensitivity low|medium|high] [--format text|jsonl [--levels]]\n"
+        "                        [--plot OUT.png|OUT.svg] FILE\n"
+        "       lullwick listen [--sensitivity low|medium|high] [--meter]\n"
         "       lullwick --help | --version\n"
         "\n"
         "Without a command, Lullwick starts in the system tray and puts the computer to\n"
@@ -29,6 +30,13 @@ QString usageText() {
         "                           print each clap and double clap with its local time\n"
         "Options:\n"
         "  --sensitivity LEVEL      low, medium (default) or high\n"
+        "  --format jsonl           analyze: one JSON object per event, "
+        "{\"event\":\"clap\",\"t\":T}\n"
+        "  --levels                 with jsonl: one object per buffer as well, with t, peak,\n"
+        "                           rms, floor, threshold (linear, 1.0 = full scale) and crest\n"
+        "  --plot FILE              analyze: draw levels, noise floor, onset threshold and\n"
+        "                           events over time into a PNG or SVG picture\n"
+        "  --meter                  listen: on a terminal, a live level meter under the events\n"
         "  --sleep-command PROGRAM  run PROGRAM (an absolute path) instead of systemctl suspend\n"
         "  --sleep-fallback PROGRAM run PROGRAM when the sleep command fails\n"
         "  --trace-latency          print when a double clap is heard and when the\n"
@@ -83,6 +91,25 @@ Invocation parseCommandLine(const QStringList& args) {
                 return usageError(
                     QStringLiteral("unknown sensitivity \"%1\" (low, medium or high)").arg(value));
             invocation.sensitivity = *sensitivity;
+        } else if (isOption(arg, "--format") && invocation.mode == Invocation::Mode::analyze) {
+            if (!optionValue(arg, QStringLiteral("--format"), &value))
+                return usageError(QStringLiteral("--format needs a value"));
+            if (value != QLatin1String("text") && value != QLatin1String("jsonl"))
+                return usageError(
+                    QStringLiteral("unknown format \"%1\" (text or jsonl)").arg(value));
+            invocation.jsonl = value == QLatin1String("jsonl");
+        } else if (arg == QLatin1String("--levels") &&
+                   invocation.mode == Invocation::Mode::analyze) {
+            invocation.levels = true;
+        } else if (isOption(arg, "--plot") && invocation.mode == Invocation::Mode::analyze) {
+            if (!optionValue(arg, QStringLiteral("--plot"), &value))
+                return usageError(QStringLiteral("--plot needs a file"));
+            if (!value.endsWith(QLatin1String(".png"), Qt::CaseInsensitive) &&
+                !value.endsWith(QLatin1String(".svg"), Qt::CaseInsensitive))
+                return usageError(QStringLiteral("--plot needs a .png or .svg file"));
+            invocation.plotPath = value;
+        } else if (arg == QLatin1String("--meter") && invocation.mode == Invocation::Mode::listen) {
+            invocation.meter = true;
         } else if (isOption(arg, "--sleep-command") && invocation.mode == Invocation::Mode::tray) {
             if (!optionValue(arg, QStringLiteral("--sleep-command"), &value))
                 return usageError(QStringLiteral("--sleep-command needs a program"));
@@ -104,6 +131,8 @@ Invocation parseCommandLine(const QStringList& args) {
     }
     if (invocation.mode == Invocation::Mode::analyze && invocation.file.isEmpty())
         return usageError(QStringLiteral("analyze needs a FILE"));
+    if (invocation.levels && !invocation.jsonl)
+        return usageError(QStringLiteral("--levels needs --format jsonl"));
     return invocation;
 }
 

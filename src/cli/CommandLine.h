@@ -17,7 +17,11 @@ struct Invocation {
     QString sleepCommand;
     QString sleepFallback;
     bool traceLatency = false;
-    QString error; // for usageError: what was wrong, in one line
+    bool jsonl = false;  // analyze --format jsonl
+    bool levels = false; // analyze --levels
+    QString plotPath;    // analyze --plot
+    bool meter = false;  // listen --meter
+    QString error;       // for usageError: what was wrong, in one line
 };
 
 // args excludes the program name.

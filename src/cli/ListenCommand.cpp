@@ -1,18 +1,18 @@
 #include "ListenCommand.h"
 
+#include "LevelMeter.h"
+#include "app/CaptureRestarter.h"
 #include "core/ClapDetector.h"
 #include "platform/PulseAudioInput.h"
+#include "platform/QtTimers.h"
 #include "platform/QuitOnSignals.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
-#include <QTimer>
 #include <chrono>
 
 namespace lullwick {
 namespace {
-
-constexpr int restartDelayMs = 500;
 
 QString wallClock(std::chrono::system_clock::time_point when) {
     const auto ms =
@@ -22,7 +22,7 @@ QString wallClock(std::chrono::system_clock::time_point when) {
 
 } // namespace
 
-int runListen(Sensitivity sensitivity, std::FILE* out, std::FILE* err) {
+int runListen(Sensitivity sensitivity, bool meter, std::FILE* out, std::FILE* err) {
     QuitOnSignals quitOnSignals;
     if (!quitOnSignals.isWatching()) {
         std::fprintf(err, "lullwick: cannot watch for signals\n");
@@ -31,7 +31,12 @@ int runListen(Sensitivity sensitivity, std::FILE* out, std::FILE* err) {
 
     ClapDetector detector;
     detector.setTuning(tuningFor(sensitivity));
+    const auto levelMeter = meter ? LevelMeter::onTerminal(out) : nullptr;
+    if (levelMeter)
+        out = levelMeter->lines();
     PulseAudioInput input;
+    if (levelMeter)
+        input.setLevelTap(&levelMeter->tap());
     QObject events;
 
     // On the audio thread: note the time and hand the line to the main thread.
@@ -66,19 +71,22 @@ int runListen(Sensitivity sensitivity, std::FILE* out, std::FILE* err) {
         return true;
     };
 
-    // As the application does: stop now, start again 0.5 s after the last notice.
-    QTimer restart;
-    restart.setSingleShot(true);
-    restart.setInterval(restartDelayMs);
-    QObject::connect(&restart, &QTimer::timeout, &events, [&] {
-        if (!input.isRunning() && !startCapture())
-            QCoreApplication::exit(1);
-    });
+    // As the application does: stop now, start again shortly after the notice. Once a start
+    // has failed there is no microphone left, and the command ends.
+    QtTimers timers;
+    bool failed = false;
+    CaptureRestarter restarter(timers, input,
+                               {[&] { input.stop(); }, [&] { return !failed; },
+                                [&] {
+                                    if (!startCapture()) {
+                                        failed = true;
+                                        QCoreApplication::exit(1);
+                                    }
+                                }});
     QObject::connect(&input, &AudioInput::configurationChanged, &events, [&] {
         std::fprintf(out, "audio configuration changed, restarting capture\n");
         std::fflush(out);
-        input.stop();
-        restart.start();
+        restarter.restart(CaptureRestarter::afterConfigurationChange);
     });
 
     if (!startCapture())

@@ -10,7 +10,8 @@ namespace lullwick {
 // hears: "listening on <source> (<rate> Hz, <channels> ch)", then "clap HH:MM:SS.mmm" and
 // "double-clap HH:MM:SS.mmm" in local time. Restarts capture 0.5 s after an audio
 // configuration change, as the application does. Needs a QCoreApplication; returns the exit
-// status (1 when there is no microphone).
-int runListen(Sensitivity sensitivity, std::FILE* out, std::FILE* err);
+// status (1 when there is no microphone). With meter and out a terminal, a level meter is
+// drawn under the event lines.
+int runListen(Sensitivity sensitivity, bool meter, std::FILE* out, std::FILE* err);
 
 } // namespace lullwick

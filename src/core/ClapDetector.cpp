@@ -3,6 +3,7 @@
 #include <bit>
 #include <cmath>
 #include <cstring>
+#include <type_traits>
 
 namespace lullwick {
 namespace {
@@ -40,6 +41,21 @@ inline Float4 abs4(Float4 v) {
 inline Float4 max4(Float4 a, Float4 b) {
     return a > b ? a : b;
 }
+
+inline float onsetThreshold(Tuning tuning, float noiseFloor) {
+    return std::fmax(tuning.minPeak, noiseFloor * tuning.floorRatio);
+}
+
+inline float crestFactor(Levels levels) {
+    const float divisor =
+        levels.rms <= ClapDetector::minRmsDivisor ? ClapDetector::minRmsDivisor : levels.rms;
+    return levels.peak / divisor;
+}
+
+// The live path's observer: compiled away.
+struct NoObserver {
+    void operator()(Levels, float, float) const noexcept {}
+};
 
 } // namespace
 
@@ -93,11 +109,10 @@ void ClapDetector::reset() noexcept {
     m_cooldownUntil = 0.0;
 }
 
-void ClapDetector::process(std::span<const float> channel0, double now) noexcept {
-    processNow(channel0, [now] { return now; });
-}
-
-void ClapDetector::analyse(Levels levels, double now) noexcept {
+// The one analysis step; an observer sees the levels, the floor and the threshold before any
+// onset test.
+template <typename Observer>
+void ClapDetector::step(Levels levels, double now, Observer&& observe) noexcept {
     const float rms = levels.rms;
     const float peak = levels.peak;
 
@@ -105,16 +120,22 @@ void ClapDetector::analyse(Levels levels, double now) noexcept {
     if (rms < m_noiseFloor * floorGate)
         m_noiseFloor = std::fmax(rms * floorTake + m_noiseFloor * floorKeep, minNoiseFloor);
 
+    // Observed, the threshold is needed during the cooldown too; the live path takes it only
+    // after the cooldown test, as it always has.
+    constexpr bool observed = !std::is_same_v<std::decay_t<Observer>, NoObserver>;
+    float threshold = 0.0f;
+    if constexpr (observed) {
+        threshold = onsetThreshold(tuning(), m_noiseFloor);
+        observe(levels, m_noiseFloor, threshold);
+    }
+
     if (now < m_cooldownUntil)
         return;
-
-    const Tuning tuning = this->tuning();
-    const float threshold = std::fmax(tuning.minPeak, m_noiseFloor * tuning.floorRatio);
+    if constexpr (!observed)
+        threshold = onsetThreshold(tuning(), m_noiseFloor);
     if (peak < threshold)
         return;
-
-    const float divisor = rms <= minRmsDivisor ? minRmsDivisor : rms;
-    if (peak / divisor < minCrestFactor)
+    if (crestFactor(levels) < minCrestFactor)
         return;
 
     // A suppressed onset leaves lastOnsetAt alone, so one long clap counts once.
@@ -138,6 +159,27 @@ void ClapDetector::analyse(Levels levels, double now) noexcept {
     m_cooldownUntil = now + triggerCooldown;
     if (m_onDoubleClap)
         m_onDoubleClap();
+}
+
+void ClapDetector::process(std::span<const float> channel0, double now) noexcept {
+    processNow(channel0, [now] { return now; });
+}
+
+std::optional<BufferTrace> ClapDetector::processTraced(std::span<const float> channel0,
+                                                       double now) noexcept {
+    return processNowTraced(channel0, [now] { return now; });
+}
+
+void ClapDetector::analyse(Levels levels, double now) noexcept {
+    step(levels, now, NoObserver{});
+}
+
+BufferTrace ClapDetector::analyseTraced(Levels levels, double now) noexcept {
+    BufferTrace trace;
+    step(levels, now, [&trace](Levels seen, float noiseFloor, float threshold) {
+        trace = {seen.peak, seen.rms, noiseFloor, threshold, crestFactor(seen)};
+    });
+    return trace;
 }
 
 } // namespace lullwick

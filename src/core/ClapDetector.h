@@ -40,6 +40,16 @@ struct Levels {
 // One fused, vectorised pass over the samples. An empty block gives zeros.
 Levels measureLevels(const float* samples, std::size_t count) noexcept;
 
+// What the analysis of one buffer saw, for the tools that show it. The floor is the one the
+// threshold was taken from, after this buffer adapted it.
+struct BufferTrace {
+    float peak = 0.0f;
+    float rms = 0.0f;
+    float floor = 0.0f;
+    float threshold = 0.0f;
+    float crest = 0.0f;
+};
+
 // Turns buffers of channel-0 samples into clap and double-clap events. The analysis step
 // allocates nothing, locks nothing and does no I/O: it runs on the audio thread.
 class ClapDetector {
@@ -82,6 +92,17 @@ public:
         analyse(levels, clock());
     }
 
+    // As processNow(), and tells what the analysis saw; nothing when the buffer is empty.
+    // A separate entry point, so that the audio path pays nothing for it.
+    template <typename Clock>
+    std::optional<BufferTrace> processNowTraced(std::span<const float> channel0, Clock&& clock) {
+        if (channel0.empty())
+            return std::nullopt;
+        const Levels levels = measureLevels(channel0.data(), channel0.size());
+        return analyseTraced(levels, clock());
+    }
+    std::optional<BufferTrace> processTraced(std::span<const float> channel0, double now) noexcept;
+
     float noiseFloor() const noexcept { return m_noiseFloor; }
     double lastOnsetAt() const noexcept { return m_lastOnsetAt; }
     std::optional<double> firstClapAt() const noexcept { return m_firstClapAt; }
@@ -89,6 +110,8 @@ public:
 
 private:
     void analyse(Levels levels, double now) noexcept;
+    BufferTrace analyseTraced(Levels levels, double now) noexcept;
+    template <typename Observer> void step(Levels levels, double now, Observer&& observe) noexcept;
 
     Callback m_onClap;
     Callback m_onDoubleClap;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <memory>
 #include <span>
@@ -27,13 +28,34 @@ public:
               OnBlock&& onBlock) {
         if (interleaved == nullptr || channels == 0)
             return;
-        for (std::size_t frame = 0; frame < frames; ++frame) {
-            m_block[m_filled++] = interleaved[frame * channels];
+        // Run by run up to the end of the block, so that the copy loop has no test inside.
+        while (frames > 0) {
+            const std::size_t take = std::min(frames, m_capacity - m_filled);
+            float* block = m_block.get() + m_filled;
+            if (channels == 1) {
+                std::copy_n(interleaved, take, block);
+            } else {
+                for (std::size_t frame = 0; frame < take; ++frame)
+                    block[frame] = interleaved[frame * channels];
+            }
+            interleaved += take * channels;
+            frames -= take;
+            m_filled += take;
             if (m_filled == m_capacity) {
                 m_filled = 0;
                 onBlock(std::span<const float>(m_block.get(), m_capacity));
             }
         }
+    }
+
+    // At the end of a stream: hands the partly filled block, if any, to onBlock as a shorter
+    // last block.
+    template <typename OnBlock> void flush(OnBlock&& onBlock) {
+        if (m_filled == 0)
+            return;
+        const std::size_t filled = m_filled;
+        m_filled = 0;
+        onBlock(std::span<const float>(m_block.get(), filled));
     }
 
 private:

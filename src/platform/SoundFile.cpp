@@ -31,6 +31,7 @@ std::unique_ptr<SoundFile> SoundFile::open(const QString& path, QString* error) 
     }
     file->m_sampleRate = info.samplerate;
     file->m_channels = info.channels;
+    file->m_frames = info.frames > 0 ? static_cast<std::int64_t>(info.frames) : 0;
     // Integer formats scale by 1/32768 for 16 bits, as a sound server would deliver them.
     sf_command(raw, SFC_SET_NORM_FLOAT, nullptr, SF_TRUE);
     return file;

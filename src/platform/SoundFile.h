@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <span>
 #include <vector>
@@ -21,6 +22,8 @@ public:
 
     int sampleRate() const { return m_sampleRate; }
     int channels() const { return m_channels; }
+    // As the header tells it; 0 when unknown.
+    std::int64_t frames() const { return m_frames; }
 
     // Fills out with the next frames of channel 0; the number read, 0 at the end. A read
     // error is reported through error() and ends the stream.
@@ -34,6 +37,7 @@ private:
     std::unique_ptr<Handle> m_handle;
     int m_sampleRate = 0;
     int m_channels = 0;
+    std::int64_t m_frames = 0;
     std::vector<float> m_interleaved;
     QString m_error;
 };

@@ -10,11 +10,11 @@ StoredMicrophonePermission::StoredMicrophonePermission(PreferencesStore& store, 
     m_agreedBefore = completed.metaType().id() == QMetaType::Bool && completed.toBool();
 }
 
-MicrophonePermission::Status StoredMicrophonePermission::status() const {
+MicStatus StoredMicrophonePermission::status() const {
     const QVariant answer = m_store.value(QLatin1String(key));
     if (answer.metaType().id() == QMetaType::Bool)
-        return answer.toBool() ? authorized : denied;
-    return m_agreedBefore ? authorized : notDetermined;
+        return answer.toBool() ? MicStatus::authorized : MicStatus::denied;
+    return m_agreedBefore ? MicStatus::authorized : MicStatus::notDetermined;
 }
 
 void StoredMicrophonePermission::request(std::function<void(bool granted)> reply) {

@@ -21,7 +21,7 @@ public:
 
     StoredMicrophonePermission(PreferencesStore& store, Ask ask);
 
-    Status status() const override;
+    MicStatus status() const override;
     // Asks the question even when it was answered before, so that a no can be taken back.
     void request(std::function<void(bool granted)> reply) override;
 

@@ -2,11 +2,10 @@
 
 #include "ConfirmationView.h"
 #include "FloatingPanel.h"
+#include "ScreenChoice.h"
 #include "app/Timers.h"
 
-#include <QGuiApplication>
 #include <QPointer>
-#include <QScreen>
 
 namespace lullwick {
 
@@ -34,12 +33,13 @@ void ConfirmationPanelController::show(bool videoPlaying, std::function<void()> 
     auto panel = std::make_unique<FloatingPanel>(view, 22.0, FloatingPanel::Focus::takesKeyboard);
     panel->setObjectName(QStringLiteral("confirmationPanel"));
     panel->setWindowTitle(tr("Lullwick: Sleep?"));
-    const QSize card = panel->cardSize();
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    const QRect visible = screen ? screen->availableGeometry() : QRect();
-    // Centred across; the card's lower edge 55 % of the available height above its bottom.
-    panel->placeCard(QPoint(visible.x() + (visible.width() - card.width()) / 2,
-                            visible.y() + visible.height() * 45 / 100 - card.height()));
+    if (const std::optional<QRect> visible = workingArea()) {
+        // Centred across; the card's lower edge 55 % of the available height above its bottom.
+        const QSize card = panel->cardSize();
+        panel->placeCard(QPoint(visible->x() + (visible->width() - card.width()) / 2,
+                                visible->y() + visible->height() * 45 / 100 - card.height()));
+    }
+    // With no screen known the window system centres it, as it does any new window.
     m_panel = std::move(panel);
     m_view = view;
     m_panel->present();

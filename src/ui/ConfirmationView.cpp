@@ -1,5 +1,6 @@
 #include "ConfirmationView.h"
 
+#include "Contrast.h"
 #include "MascotView.h"
 #include "app/Timers.h"
 
@@ -27,25 +28,30 @@ ConfirmationView::ConfirmationView(MascotPictures& pictures, Timers& timers, boo
     setFocusPolicy(Qt::StrongFocus);
     setFixedWidth(320);
 
-    auto* column = new QVBoxLayout(this);
-    column->setContentsMargins(22, 22 + 4, 22, 22);
-    column->setSpacing(14);
-
     m_mascot = new MascotView(pictures, videoPlaying ? MascotPose::skeptical : MascotPose::sleepy,
                               false, 104, this);
+    auto* column = new QVBoxLayout(this);
+    // 4 above the mascot, or what the Zs need to rise without leaving the card.
+    column->setContentsMargins(22, std::max(22 + 4, m_mascot->zsHeadroom(320, 22)), 22, 22);
+    column->setSpacing(14);
     column->addWidget(m_mascot, 0, Qt::AlignHCenter);
 
     auto* text = new QVBoxLayout;
     text->setSpacing(4);
-    auto* title = new QLabel(tr("Clap-clap detected"), this);
+    const QString titleText = tr("Clap-clap detected");
+    auto* title = new QLabel(titleText, this);
     title->setObjectName(QStringLiteral("title"));
+    // The toolkit's title-3 and callout styles: 15 and 12 where body text is 13.
     QFont titleFont = title->font();
-    titleFont.setPointSizeF(titleFont.pointSizeF() * 1.35);
+    titleFont.setPointSizeF(titleFont.pointSizeF() * 15 / 13);
     titleFont.setWeight(QFont::DemiBold);
     title->setFont(titleFont);
     title->setAlignment(Qt::AlignCenter);
     m_message = new QLabel(this);
     m_message->setObjectName(QStringLiteral("message"));
+    QFont callout = m_message->font();
+    callout.setPointSizeF(callout.pointSizeF() * 12 / 13);
+    m_message->setFont(callout);
     m_message->setWordWrap(true);
     m_message->setAlignment(Qt::AlignCenter);
     QPalette dimmed = m_message->palette();
@@ -56,6 +62,7 @@ ConfirmationView::ConfirmationView(MascotPictures& pictures, Timers& timers, boo
     text->addWidget(title);
     text->addWidget(m_message);
     column->addLayout(text);
+    setAccessibleName(titleText);
 
     m_progress = new QProgressBar(this);
     m_progress->setObjectName(QStringLiteral("progress"));
@@ -67,6 +74,7 @@ ConfirmationView::ConfirmationView(MascotPictures& pictures, Timers& timers, boo
     m_progress->setPalette(tint);
     column->addWidget(m_progress);
 
+    // Each button as wide as its text, the pair centred.
     auto* buttons = new QHBoxLayout;
     buttons->setSpacing(10);
     m_cancelButton = new QPushButton(tr("Cancel"), this);
@@ -74,15 +82,26 @@ ConfirmationView::ConfirmationView(MascotPictures& pictures, Timers& timers, boo
     m_confirmButton = new QPushButton(videoPlaying ? tr("Sleep Anyway") : tr("Sleep Now"), this);
     m_confirmButton->setObjectName(QStringLiteral("confirmButton"));
     m_confirmButton->setDefault(true);
-    QPalette accent = m_confirmButton->palette();
-    accent.setColor(QPalette::Button, indigo);
-    accent.setColor(QPalette::ButtonText, Qt::white);
-    m_confirmButton->setPalette(accent);
-    // The keys go to the card, not to whichever button has focus.
-    m_cancelButton->setFocusPolicy(Qt::NoFocus);
-    m_confirmButton->setFocusPolicy(Qt::NoFocus);
+    // A filled button in the desktop's accent, darkened or lightened only as far as its text
+    // needs to be read. Drawn by a style sheet: styles tint a button's colour their own way.
+    const QPalette colours = m_confirmButton->palette();
+    const QColor accentText = colours.color(QPalette::HighlightedText);
+    const QColor face = legibleBehind(accentText, colours.color(QPalette::Highlight), 5.0);
+    const QColor pressed = accentText.lightness() > 127 ? face.darker(112) : face.lighter(112);
+    m_confirmButton->setStyleSheet(
+        QStringLiteral("QPushButton { background-color: %1; color: %2; border: 1px solid %3;"
+                       " border-radius: 5px; padding: 3px 14px; }"
+                       " QPushButton:pressed { background-color: %3; }"
+                       " QPushButton:focus { border: 2px solid %2; }")
+            .arg(face.name(), accentText.name(), pressed.name()));
+    m_confirmButton->setMinimumHeight(m_cancelButton->sizeHint().height());
+    // Tab reaches both buttons; Return and Escape still go to the card, since a button
+    // outside a dialog passes them on.
+    setTabOrder(m_cancelButton, m_confirmButton);
+    buttons->addStretch();
     buttons->addWidget(m_cancelButton);
     buttons->addWidget(m_confirmButton);
+    buttons->addStretch();
     column->addLayout(buttons);
 
     connect(m_cancelButton, &QPushButton::clicked, this, [this] { finish(m_cancel); });
@@ -137,6 +156,10 @@ void ConfirmationView::refresh() {
         m_mascot->setShowZs(m_remaining <= 4);
     }
     m_progress->setValue(int(std::max<qint64>(0, m_remaining)));
+    // What a screen reader reads as the card's description, and announces as it changes.
+    setAccessibleDescription(m_message->text());
+    if (window() != this)
+        window()->setAccessibleDescription(m_message->text());
 }
 
 } // namespace lullwick

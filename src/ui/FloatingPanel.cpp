@@ -1,5 +1,7 @@
 #include "FloatingPanel.h"
 
+#include "X11Desktop.h"
+
 #include <QGuiApplication>
 #include <QPainter>
 #include <QPainterPath>
@@ -69,11 +71,18 @@ FloatingPanel::FloatingPanel(QWidget* content, qreal radius, Focus focus)
     content->setFixedSize(m_cardSize);
     setFixedSize(m_cardSize + QSize(2 * m_shadow, 2 * m_shadow));
 
-    if (!m_translucent) {
-        QPainterPath shape;
-        shape.addRoundedRect(QRectF(QPointF(0, 0), QSizeF(m_cardSize)), radius, radius);
-        setMask(QRegion(shape.toFillPolygon().toPolygon()));
-    }
+    if (!m_translucent)
+        setMask(cardRegion());
+    // A screen reader meets the card as a window named and described as its content is.
+    setAccessibleName(content->accessibleName());
+    setAccessibleDescription(content->accessibleDescription());
+}
+
+QRegion FloatingPanel::cardRegion() const {
+    QPainterPath shape;
+    shape.addRoundedRect(QRectF(QPointF(m_shadow, m_shadow), QSizeF(m_cardSize)), m_radius,
+                         m_radius);
+    return QRegion(shape.toFillPolygon().toPolygon());
 }
 
 void FloatingPanel::placeCard(QPoint topLeft) {
@@ -83,11 +92,26 @@ void FloatingPanel::placeCard(QPoint topLeft) {
 void FloatingPanel::present() {
     show();
     raise();
+    // Clicks on the shadow go to the windows below; an input shape leaves the drawing alone.
+    if (m_shadow > 0 && m_focus == Focus::takesKeyboard)
+        X11Desktop::setInputShape(quint32(winId()), cardRegion());
     if (m_focus == Focus::takesKeyboard) {
-        // Without a window manager in charge of this window, Qt sets the input focus itself.
+        // Without a window manager in charge of this window, Qt sets the input focus itself,
+        // and on unmapping it would fall to the root window: remember whose it was.
+        m_previousFocus = X11Desktop::inputFocus();
         activateWindow();
         m_content->setFocus(Qt::ActiveWindowFocusReason);
     }
+}
+
+void FloatingPanel::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    // Unmapping has already sent the focus to the root; if the user put it elsewhere since,
+    // it stays there.
+    const quint32 focus = X11Desktop::inputFocus();
+    if (m_previousFocus && (focus == 0 || focus == quint32(winId()) || X11Desktop::isRoot(focus)))
+        X11Desktop::giveFocusTo(m_previousFocus);
+    m_previousFocus = 0;
 }
 
 void FloatingPanel::paintEvent(QPaintEvent*) {

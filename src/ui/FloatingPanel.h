@@ -27,6 +27,8 @@ public:
     void present();
 
     bool isTranslucent() const { return m_translucent; }
+    // The card's rounded rectangle, in the window's coordinates: all that takes clicks.
+    QRegion cardRegion() const;
 
     // Whether a compositing manager runs on the display (translucency is possible).
     static bool compositorRunning();
@@ -37,6 +39,7 @@ signals:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     QWidget* m_content;
@@ -46,6 +49,7 @@ private:
     int m_shadow; // margin around the card reserved for its shadow
     QSize m_cardSize;
     bool m_painted = false;
+    quint32 m_previousFocus = 0; // the X window that had the keyboard before us
 };
 
 } // namespace lullwick

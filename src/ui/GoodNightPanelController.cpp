@@ -2,9 +2,7 @@
 
 #include "FloatingPanel.h"
 #include "GoodNightView.h"
-
-#include <QGuiApplication>
-#include <QScreen>
+#include "ScreenChoice.h"
 
 namespace lullwick {
 
@@ -20,12 +18,11 @@ void GoodNightPanelController::show() {
     panel->setObjectName(QStringLiteral("goodNightPanel"));
     // Never shown as a title; names the window for accessibility and window tools.
     panel->setWindowTitle(tr("Lullwick: Good night"));
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    if (const std::optional<QRect> visible = workingArea()) {
         // The card's lower edge on the middle line of the available area, centred across.
-        const QRect visible = screen->availableGeometry();
         const QSize card = panel->cardSize();
-        panel->placeCard(QPoint(visible.x() + (visible.width() - card.width()) / 2,
-                                visible.y() + visible.height() / 2 - card.height()));
+        panel->placeCard(QPoint(visible->x() + (visible->width() - card.width()) / 2,
+                                visible->y() + visible->height() / 2 - card.height()));
     }
     connect(panel.get(), &FloatingPanel::firstPainted, this, &GoodNightPanelController::shown);
     m_panel = std::move(panel);

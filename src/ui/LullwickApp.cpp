@@ -24,12 +24,11 @@ static void initIconResources() {
 
 namespace lullwick {
 
-LullwickApp::LullwickApp(AppServices services, Timers& timers, const QString& pictures,
-                         QObject* parent)
+LullwickApp::LullwickApp(AppServices services, const QString& pictures, QObject* parent)
     : QObject(parent), m_log(services.log),
       m_picturesFolder(pictures.isEmpty() ? MascotPictures::defaultFolder() : pictures),
       m_pictures(std::make_unique<MascotPictures>(m_picturesFolder)),
-      m_confirmation(new ConfirmationPanelController(*m_pictures, timers, this)),
+      m_confirmation(new ConfirmationPanelController(*m_pictures, services.timers, this)),
       m_goodNight(new GoodNightPanelController(*m_pictures, this)),
       m_state(new AppState(services, AppViews{*m_confirmation, *m_goodNight}, this)),
       m_onboarding(new OnboardingWindowController(*m_state, m_picturesFolder, this)),

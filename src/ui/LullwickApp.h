@@ -16,7 +16,6 @@ class GoodNightPanelController;
 class MascotPictures;
 class MenuContent;
 class OnboardingWindowController;
-class Timers;
 class TrayHost;
 
 // The tray application: owns the one state object, the tray icon that shows whether the
@@ -31,8 +30,7 @@ public:
 
     // pictures: where the mascot's and the welcome page's pictures are (share/lullwick
     // beside the program by default).
-    LullwickApp(AppServices services, Timers& timers, const QString& pictures = {},
-                QObject* parent = nullptr);
+    LullwickApp(AppServices services, const QString& pictures = {}, QObject* parent = nullptr);
     ~LullwickApp() override;
 
     AppState& state() { return *m_state; }

@@ -1,25 +1,56 @@
 #include "MascotView.h"
 
+#include "AnimationClock.h"
 #include "FloatingZs.h"
 #include "MascotPictures.h"
 
 #include <QIcon>
 #include <QPainter>
-#include <QPropertyAnimation>
-#include <QSequentialAnimationGroup>
+#include <QPainterPath>
 
 namespace lullwick {
 namespace {
 
 constexpr int fallbackSymbolSize = 44;
+// The Zs' frame corner, from the picture's top-right corner.
+constexpr QPoint zsShift(8, -10);
 
 } // namespace
 
 MascotView::MascotView(MascotPictures& pictures, MascotPose pose, bool showZs, int side,
                        QWidget* parent)
-    : QWidget(parent), m_pictures(pictures), m_pose(pose), m_side(side) {
+    : QWidget(parent), m_pictures(pictures), m_pose(pose), m_side(side),
+      m_clock(new AnimationClock(this)) {
     setFixedSize(side, side);
+    connect(m_clock, &AnimationClock::advanced, this, [this](int elapsed) {
+        m_elapsed = elapsed;
+        update();
+    });
     setShowZs(showZs);
+}
+
+qreal MascotView::breathScaleAt(int elapsed) {
+    // Eases in and out each way; the way back is the way up reversed.
+    const int phase = elapsed % (2 * breathMs);
+    const int up = phase < breathMs ? phase : 2 * breathMs - phase;
+    return 0.97 + 0.06 * AnimationClock::easeInOut(qreal(up) / breathMs);
+}
+
+bool MascotView::isBreathing() const {
+    return m_clock->state() == QAbstractAnimation::Running;
+}
+
+int MascotView::zsHeadroom(int cardWidth, qreal radius) const {
+    // Worst case: the picture fills the mascot's square, so the Zs hang from its corner.
+    const QSize frame = FloatingZs::frameSize(font());
+    const QRectF reach = FloatingZs::inkReachInFrame(font()).translated(
+        (cardWidth + m_side) / 2 + zsShift.x() - frame.width(), zsShift.y());
+    QPainterPath card;
+    card.addRoundedRect(QRectF(0, 0, cardWidth, 4 * m_side), radius, radius);
+    int top = 0;
+    while (!card.contains(reach.translated(0, top)) && top < 2 * m_side)
+        ++top;
+    return top;
 }
 
 void MascotView::setPose(MascotPose pose) {
@@ -34,26 +65,30 @@ void MascotView::setShowZs(bool show) {
         delete m_zs;
         return;
     }
-    // The letters rise above the picture's corner: they live beside the mascot, not inside
-    // it, so that they are not clipped to its square.
     m_zs = new FloatingZs(parentWidget() ? parentWidget() : this);
     placeZs();
     m_zs->setVisible(isVisible());
     m_zs->raise();
 }
 
+QRectF MascotView::pictureRect(const std::optional<QPixmap>& picture) const {
+    if (!picture) {
+        return {
+            QPointF((width() - fallbackSymbolSize) / 2.0, (height() - fallbackSymbolSize) / 2.0),
+            QSizeF(fallbackSymbolSize, fallbackSymbolSize)};
+    }
+    QSizeF size = picture->deviceIndependentSize();
+    size.scale(QSizeF(this->size()), Qt::KeepAspectRatio);
+    return {QPointF((width() - size.width()) / 2, (height() - size.height()) / 2), size};
+}
+
 void MascotView::placeZs() {
     if (!m_zs)
         return;
-    QPoint topRight(width(), 0);
+    QPoint corner = pictureRect(m_pictures.image(m_pose)).topRight().toPoint() + zsShift;
     if (m_zs->parentWidget() != this)
-        topRight = mapTo(m_zs->parentWidget(), topRight);
-    m_zs->move(topRight + QPoint(8 - m_zs->width(), -10));
-}
-
-void MascotView::setBreathScale(qreal scale) {
-    m_scale = scale;
-    update();
+        corner = mapTo(m_zs->parentWidget(), corner);
+    m_zs->placeFrame(corner);
 }
 
 void MascotView::showEvent(QShowEvent* event) {
@@ -61,46 +96,30 @@ void MascotView::showEvent(QShowEvent* event) {
     placeZs();
     if (m_zs)
         m_zs->show();
-    if (m_breathing)
-        return;
-    auto* group = new QSequentialAnimationGroup(this);
-    for (auto [from, to] : {std::pair{0.97, 1.03}, std::pair{1.03, 0.97}}) {
-        auto* half = new QPropertyAnimation(this, "breathScale", group);
-        half->setStartValue(from);
-        half->setEndValue(to);
-        half->setDuration(1400);
-        half->setEasingCurve(QEasingCurve::InOutSine);
-        group->addAnimation(half);
-    }
-    group->setLoopCount(-1);
-    group->start();
-    m_breathing = group;
+    // Breathing starts once and never stops while the mascot lives.
+    if (m_clock->state() == QAbstractAnimation::Stopped)
+        m_clock->start();
 }
 
 void MascotView::paintEvent(QPaintEvent*) {
-    // Layout may have moved us since the letters were placed.
+    const std::optional<QPixmap> picture = m_pictures.image(m_pose);
+    m_fallback = !picture;
+    const QRectF drawn = pictureRect(picture);
+    // Layout, or a picture that appeared, may have moved the corner the letters hang from.
     placeZs();
+
     QPainter painter(this);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     painter.setRenderHint(QPainter::Antialiasing);
-    // Breathe about the middle of the bottom edge, so the base stays put.
-    painter.translate(width() / 2.0, height());
-    painter.scale(1.0, m_scale);
-    painter.translate(-width() / 2.0, -height());
-
-    const std::optional<QPixmap> picture = m_pictures.image(m_pose);
-    m_fallback = !picture;
-    if (picture) {
-        QSizeF size = picture->deviceIndependentSize();
-        size.scale(QSizeF(this->size()), Qt::KeepAspectRatio);
-        const QRectF target(QPointF((width() - size.width()) / 2, height() - size.height()), size);
-        painter.drawPixmap(target, *picture, QRectF(picture->rect()));
-        return;
-    }
-    const QRectF symbol(
-        QPointF((width() - fallbackSymbolSize) / 2.0, (height() - fallbackSymbolSize) / 2.0),
-        QSizeF(fallbackSymbolSize, fallbackSymbolSize));
-    QIcon(QStringLiteral(":/icons/cat.fill.svg")).paint(&painter, symbol.toRect());
+    // Breathe about the middle of the picture's bottom edge, so its base stays put.
+    const QPointF base(drawn.center().x(), drawn.bottom());
+    painter.translate(base);
+    painter.scale(1.0, breathScale());
+    painter.translate(-base);
+    if (picture)
+        painter.drawPixmap(drawn, *picture, QRectF(picture->rect()));
+    else
+        QIcon(QStringLiteral(":/icons/cat.fill.svg")).paint(&painter, drawn.toRect());
 }
 
 } // namespace lullwick

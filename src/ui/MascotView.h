@@ -6,21 +6,24 @@
 #include <QPointer>
 #include <QWidget>
 
-class QAbstractAnimation;
-
 namespace lullwick {
 
+class AnimationClock;
 class MascotPictures;
 
 // The mascot in one pose, breathing: its height swells from 0.97 to 1.03 and back, about
-// the bottom edge, every 2.8 s; optionally with floating Zs at its top-right corner.
+// the bottom edge, every 2.8 s; optionally with floating Zs at its picture's top-right corner.
+// The Zs live beside the mascot, in its parent, so that they may rise above it.
 class MascotView : public QWidget {
     Q_OBJECT
-    Q_PROPERTY(qreal breathScale READ breathScale WRITE setBreathScale)
 
 public:
     MascotView(MascotPictures& pictures, MascotPose pose, bool showZs, int side,
                QWidget* parent = nullptr);
+
+    static constexpr int breathMs = 1400; // each way
+    // The vertical scale, elapsed milliseconds after the mascot came on screen.
+    static qreal breathScaleAt(int elapsed);
 
     MascotPose pose() const { return m_pose; }
     void setPose(MascotPose pose);
@@ -28,10 +31,14 @@ public:
     void setShowZs(bool show);
     FloatingZs* floatingZs() const { return m_zs; }
 
-    qreal breathScale() const { return m_scale; }
-    bool isBreathing() const { return m_breathing != nullptr; }
+    qreal breathScale() const { return breathScaleAt(m_elapsed); }
+    bool isBreathing() const;
+    AnimationClock* clock() const { return m_clock; }
     // True while the picture is missing and the indigo cat stands in for it.
     bool showsFallback() const { return m_fallback; }
+    // The room to leave above the mascot, centred across a card of that width and corner
+    // radius, so that the Zs' ink never leaves the card.
+    int zsHeadroom(int cardWidth, qreal radius) const;
 
     QSize sizeHint() const override { return {m_side, m_side}; }
 
@@ -40,16 +47,17 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    void setBreathScale(qreal scale);
+    // Where the picture, or the cat standing in for it, is drawn, unscaled.
+    QRectF pictureRect(const std::optional<QPixmap>& picture) const;
     void placeZs();
 
     MascotPictures& m_pictures;
     MascotPose m_pose;
     int m_side;
-    qreal m_scale = 0.97;
+    int m_elapsed = 0;
     bool m_fallback = false;
     QPointer<FloatingZs> m_zs;
-    QAbstractAnimation* m_breathing = nullptr;
+    AnimationClock* m_clock;
 };
 
 } // namespace lullwick

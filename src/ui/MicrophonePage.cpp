@@ -81,12 +81,12 @@ MicrophonePage::MicrophonePage(AppState& state, QWidget* parent) : QWidget(paren
 }
 
 void MicrophonePage::update() {
-    const int status = static_cast<int>(m_state.micStatus());
-    m_enabled->setVisible(status == 3);
-    m_enable->setVisible(status == 0);
-    m_denied->setVisible(status == 1 || status == 2);
+    const MicStatus status = m_state.micStatus();
+    m_enabled->setVisible(status == MicStatus::authorized);
+    m_enable->setVisible(status == MicStatus::notDetermined);
+    m_denied->setVisible(m_state.micDenied());
     // The page's one action takes the keyboard: Space asks, Return still goes on.
-    if (status == 0)
+    if (status == MicStatus::notDetermined)
         m_enable->setFocus();
 }
 

@@ -3,7 +3,10 @@
 server and buses (run through scripts/with-dbus, with-sound-server and with-desktop), with
 logind mocked and a sleep command that only records that it ran.
 
-Usage: test_double_clap_flow.py LULLWICK CORPUS_DIR ARTIFACT_DIR"""
+Usage: test_double_clap_flow.py LULLWICK CORPUS_DIR ARTIFACT_DIR
+
+LULLWICK_TEST_THEME=dark gives Lullwick a dark desktop palette (through Qt's KDE theme, as a
+Plasma session with a dark colour scheme would) and names the screenshots "-dark"."""
 import json
 import os
 import subprocess
@@ -34,10 +37,15 @@ def wait_for(condition, timeout):
     return False
 
 
-def window_shown(title):
+def window_id(title):
     pattern = "^" + "".join("\\" + c if c in ".?*+()[]{}|^$\\" else c for c in title) + "$"
-    return subprocess.run(["xdotool", "search", "--onlyvisible", "--name", pattern],
-                          capture_output=True).returncode == 0
+    found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", pattern],
+                           capture_output=True, text=True).stdout.split()
+    return int(found[0]) if found else None
+
+
+def window_shown(title):
+    return window_id(title) is not None
 
 
 def lullwick_streams():
@@ -58,20 +66,69 @@ def play(path):
     return player
 
 
-def screenshot(name):
+DARK = os.environ.get("LULLWICK_TEST_THEME") == "dark"
+KDE_DARK_COLOURS = """[Colors:Window]
+BackgroundNormal=42,46,50
+ForegroundNormal=252,252,252
+[Colors:View]
+BackgroundNormal=27,30,32
+ForegroundNormal=252,252,252
+[Colors:Button]
+BackgroundNormal=49,54,59
+ForegroundNormal=252,252,252
+[Colors:Selection]
+BackgroundNormal=61,174,233
+ForegroundNormal=252,252,252
+"""
+
+
+def window_geometry(wid):
+    shell = subprocess.run(["xdotool", "getwindowgeometry", "--shell", str(wid)],
+                           capture_output=True, text=True, check=True).stdout
+    values = dict(line.split("=", 1) for line in shell.split())
+    return [int(values[key]) for key in ("X", "Y", "WIDTH", "HEIGHT")]
+
+
+def focused_window():
+    return int(subprocess.run(["xdotool", "getwindowfocus", "-f"], capture_output=True,
+                              text=True, check=True).stdout)
+
+
+def screenshot(name, title):
+    """The card's window and a little of the desktop around it."""
     os.makedirs(ARTIFACTS, exist_ok=True)
-    subprocess.run(["import", "-window", "root", os.path.join(ARTIFACTS, name + ".png")],
+    x, y, width, height = window_geometry(window_id(title))
+    crop = f"{width + 20}x{height + 20}+{max(0, x - 10)}+{max(0, y - 10)}"
+    subprocess.run(["import", "-window", "root", "-crop", crop, "+repage",
+                    os.path.join(ARTIFACTS, name + ("-dark" if DARK else "") + ".png")],
                    check=True, timeout=30)
+
+
+def accessible_card(name):
+    """(description, [button names]) of the card a screen reader finds, or None."""
+    import pyatspi
+    for app in pyatspi.Registry.getDesktop(0):
+        for window in app or []:
+            if window is not None and window.name == name:
+                buttons = pyatspi.findAllDescendants(
+                    window, lambda a: a.getRole() == pyatspi.ROLE_PUSH_BUTTON)
+                return window.description, sorted(b.name for b in buttons)
+    return None
 
 
 class DoubleClapFlow(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
+        # The accessibility bus a desktop session starts; Qt finds it through the session bus.
+        cls.atspi = subprocess.Popen(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"],
+                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         cls.logind = subprocess.Popen(["/usr/bin/python3", "-m", "dbusmock", "--system",
                                        "--template", "logind"],
                                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         bus = dbus.SystemBus()
         assert wait_for(lambda: bus.name_has_owner(LOGIND), 30), "the logind mock did not start"
+        assert wait_for(lambda: dbus.SessionBus().name_has_owner("org.a11y.Bus"), 30), \
+            "the accessibility bus did not start"
         cls.mock = dbus.Interface(bus.get_object(LOGIND, "/org/freedesktop/login1"),
                                   "org.freedesktop.DBus.Mock")
         # A null sink left idle holds back the first buffer; a silent stream keeps it running.
@@ -82,7 +139,7 @@ class DoubleClapFlow(unittest.TestCase):
 
     @classmethod
     def tearDownClass(cls):
-        for child in (cls.keepalive, cls.logind):
+        for child in (cls.keepalive, cls.logind, cls.atspi):
             child.terminate()
             child.wait()
 
@@ -128,8 +185,12 @@ class DoubleClapFlow(unittest.TestCase):
         os.makedirs(os.path.join(config, "lullwick"))
         with open(os.path.join(config, "lullwick", "settings.json"), "w") as f:
             json.dump({"hasCompletedOnboarding": True, "confirmationMode": mode}, f)
-        env = dict(os.environ, XDG_CONFIG_HOME=config)
+        env = dict(os.environ, XDG_CONFIG_HOME=config, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
         env.pop("QT_QPA_PLATFORM", None)
+        if DARK:
+            with open(os.path.join(config, "kdeglobals"), "w") as f:
+                f.write(KDE_DARK_COLOURS)
+            env.update(QT_QPA_PLATFORMTHEME="kde", KDE_SESSION_VERSION="5")
         self.log = open(os.path.join(self.folder.name, "lullwick.log"), "w+")
         self.app = subprocess.Popen([BINARY, "--trace-latency", "--sleep-command",
                                      self.sleep_script, "--sleep-fallback", self.sleep_script],
@@ -144,7 +205,7 @@ class DoubleClapFlow(unittest.TestCase):
         play(DOUBLE_CLAP)
         self.assertTrue(wait_for(lambda: window_shown(GOOD_NIGHT), 15), "no good-night card")
         shown = time.monotonic()
-        screenshot("good-night")
+        screenshot("good-night", GOOD_NIGHT)
         self.assertTrue(wait_for(lambda: self.sleep_calls() == 1, 10), "no sleep command")
         waited = time.monotonic() - shown
         self.assertGreater(waited, 0.9, "the sleep command came before the card's time")
@@ -157,7 +218,7 @@ class DoubleClapFlow(unittest.TestCase):
         self.start("always")
         play(DOUBLE_CLAP)
         self.assertTrue(wait_for(lambda: window_shown(CONFIRM), 15), "no confirmation card")
-        screenshot("confirmation-normal")
+        screenshot("confirmation-normal", CONFIRM)
         subprocess.run(["xdotool", "key", "Escape"], check=True)
         self.assertTrue(wait_for(lambda: not window_shown(CONFIRM), 5), "Escape did not cancel")
         time.sleep(2)  # a wrongly confirmed sleep comes 1.4 s after the key
@@ -167,7 +228,7 @@ class DoubleClapFlow(unittest.TestCase):
         play(DOUBLE_CLAP)
         self.assertTrue(wait_for(lambda: window_shown(CONFIRM), 15), "no second confirmation")
         time.sleep(7)  # into the last four seconds, where the mascot falls asleep
-        screenshot("confirmation-asleep")
+        screenshot("confirmation-asleep", CONFIRM)
         self.assertEqual(self.sleep_calls(), 0)
         self.assertTrue(wait_for(lambda: self.sleep_calls() == 1, 15),
                         "the countdown did not end in sleep")
@@ -178,7 +239,7 @@ class DoubleClapFlow(unittest.TestCase):
         self.start("whenVideoPlaying")
         play(DOUBLE_CLAP)
         self.assertTrue(wait_for(lambda: window_shown(CONFIRM), 15), "no confirmation card")
-        screenshot("confirmation-video")
+        screenshot("confirmation-video", CONFIRM)
         self.assertTrue(wait_for(lambda: not window_shown(CONFIRM), 20),
                         "the video card did not go away by itself")
         time.sleep(2)
@@ -201,6 +262,46 @@ class DoubleClapFlow(unittest.TestCase):
         self.assertFalse(window_shown(GOOD_NIGHT))
         time.sleep(2)
         self.assertEqual(self.sleep_calls(), 0)
+
+    def test_e_the_card_speaks_takes_the_keys_and_gives_them_back(self):
+        # A window the user is typing into, like an editor.
+        holder = subprocess.Popen(["xmessage", "-title", "Typing here", "-geometry", "+40+40",
+                                   "an editor"])
+        try:
+            self.assertTrue(wait_for(lambda: window_id("Typing here"), 10))
+            subprocess.run(["xdotool", "windowactivate", "--sync", str(window_id("Typing here"))],
+                           check=True, timeout=10)
+            before = focused_window()
+            self.start("always")
+            play(DOUBLE_CLAP)
+            self.assertTrue(wait_for(lambda: window_shown(CONFIRM), 15), "no confirmation card")
+            card = window_id(CONFIRM)
+            self.assertEqual(focused_window(), card, "the card did not take the keyboard")
+
+            # A click on the shadow beside the card lands on what lies below it.
+            x, y, width, height = window_geometry(card)
+            subprocess.run(["xdotool", "mousemove", str(x + 3), str(y + height // 2)], check=True)
+            under = subprocess.run(["xdotool", "getmouselocation", "--shell"], capture_output=True,
+                                   text=True, check=True).stdout
+            self.assertNotIn(f"WINDOW={card}\n", under)
+
+            spoken = []
+            self.assertTrue(wait_for(lambda: spoken.append(accessible_card(
+                "Clap-clap detected")) or spoken[-1], 10), "no card in the accessibility tree")
+            description, buttons = spoken[-1]
+            self.assertRegex(description, r"^Going to sleep in \d+s…$")
+            self.assertEqual(buttons, ["Cancel", "Sleep Now"])
+            self.assertTrue(wait_for(lambda: (accessible_card("Clap-clap detected") or [None])[0]
+                                     not in (None, description), 3), "the countdown was not told")
+
+            subprocess.run(["xdotool", "key", "Escape"], check=True)
+            self.assertTrue(wait_for(lambda: not window_shown(CONFIRM), 5), "Escape did not cancel")
+            self.assertTrue(wait_for(lambda: focused_window() == before, 3),
+                            "the keyboard did not go back to the window that had it")
+        finally:
+            holder.terminate()
+            holder.wait()
+
 
 if __name__ == "__main__":
     unittest.main(verbosity=2)

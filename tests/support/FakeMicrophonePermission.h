@@ -10,7 +10,7 @@ namespace lullwick {
 // A permission whose status the test sets and whose requests wait until answered.
 class FakeMicrophonePermission : public MicrophonePermission {
 public:
-    Status status() const override {
+    MicStatus status() const override {
         ++statusReads;
         return current;
     }
@@ -20,11 +20,11 @@ public:
 
     // Answers the oldest request, as the platform would, on the calling thread.
     void answer(bool granted) {
-        current = granted ? authorized : denied;
+        current = granted ? MicStatus::authorized : MicStatus::denied;
         pending.takeFirst()(granted);
     }
 
-    Status current = authorized;
+    MicStatus current = MicStatus::authorized;
     QList<std::function<void(bool)>> pending;
     mutable int statusReads = 0;
 };

@@ -10,9 +10,12 @@
 #include "FakeSleepAction.h"
 #include "FakeSoundPlayer.h"
 #include "FakeSystemLog.h"
+#include "FakeTimers.h"
 #include "FakeWakeNotifier.h"
 #include "MemoryPreferencesStore.h"
 #include "app/AppState.h"
+
+#include <memory>
 
 namespace lullwick {
 
@@ -30,12 +33,16 @@ struct FakeServices {
     FakeSleepAction sleeper;
     FakeConfirmationPanel confirmation;
     FakeGoodNightPanel goodNight;
+    FakeTimers timers;
 
     AppServices services() {
-        return AppServices{store, log,   microphone, loginItem,  audioInput,
-                           wake,  clock, sounds,     inhibitors, sleeper};
+        return AppServices{store, log,    microphone, loginItem, audioInput, wake,
+                           clock, sounds, inhibitors, sleeper,   timers};
     }
     AppViews views() { return AppViews{confirmation, goodNight}; }
+    std::unique_ptr<AppState> makeState() {
+        return std::make_unique<AppState>(services(), views());
+    }
 };
 
 } // namespace lullwick

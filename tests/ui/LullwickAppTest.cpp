@@ -2,7 +2,6 @@
 
 #include "support/FakeDesktopNotifier.h"
 #include "support/FakeServices.h"
-#include "support/FakeTimers.h"
 #include "support/FakeTrayHost.h"
 #include "ui/MenuContent.h"
 #include "ui/OnboardingWindowController.h"
@@ -17,11 +16,10 @@ class LullwickAppTest : public QObject {
     Q_OBJECT
 
     FakeServices m_fakes;
-    FakeTimers m_timers;
 
 private slots:
     void theIconFollowsDetectorRunning() {
-        LullwickApp app(m_fakes.services(), m_timers);
+        LullwickApp app(m_fakes.services());
         app.showTrayIcon();
         auto pixels = [&app] { return app.trayIcon()->icon().pixmap(QSize(22, 22)).toImage(); };
         app.state().setDetectorRunning(false);
@@ -43,7 +41,7 @@ private slots:
         QFETCH(bool, found);
         FakeTrayHost host;
         FakeDesktopNotifier notifier;
-        LullwickApp app(m_fakes.services(), m_timers);
+        LullwickApp app(m_fakes.services());
         const qsizetype linesBefore = m_fakes.log.lines.size();
         app.showTrayIconWhenReady(host, notifier);
         QCOMPARE(host.waitedFor, LullwickApp::trayWaitLimit);
@@ -59,8 +57,9 @@ private slots:
 
     void closingTheSetupAssistantCompletesTheSetup() {
         FakeServices fakes;
-        LullwickApp app(fakes.services(), m_timers);
-        emit app.state().setupAssistantRequested(0);
+        LullwickApp app(fakes.services());
+        QVERIFY(!app.onboarding().window());
+        fakes.timers.advance(AppState::setupAssistantDelay);
         QWidget* window = app.onboarding().window();
         QVERIFY(window && window->isVisible());
         window->close();

@@ -1,8 +1,10 @@
 #include "ui/MascotView.h"
 
+#include "ui/AnimationClock.h"
 #include "ui/MascotPictures.h"
 
 #include <QFile>
+#include <QPainter>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -22,6 +24,17 @@ class MascotViewTest : public QObject {
         QVERIFY(image.save(fileOf(pose)));
     }
     QColor middle() { return m_view.grab().toImage().pixelColor(52, 70); }
+    static QRect inked(MascotView& mascot) {
+        QImage image(mascot.size(), QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        mascot.render(&image, {}, {}, QWidget::RenderFlags());
+        QRect ink;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (qAlpha(image.pixel(x, y)) > 127)
+                    ink |= QRect(x, y, 1, 1);
+        return ink;
+    }
 
 private slots:
     // A missing file, then a broken one, then a picture: each is looked for again.
@@ -40,6 +53,28 @@ private slots:
         QCOMPARE(middle(), QColor(Qt::blue));
         middle();
         QCOMPARE(m_pictures.reads(), before + 1);
+    }
+
+    // Up in 1.4 s easing in and out, down in 1.4 s, again; the base never moves.
+    void breathesAboutTheBottomEdge() {
+        // Room above the artwork, as the mascot's pictures have, to swell into.
+        QImage art(64, 64, QImage::Format_ARGB32);
+        art.fill(Qt::transparent);
+        QPainter(&art).fillRect(0, 8, 64, 56, Qt::black);
+        QVERIFY(art.save(fileOf(MascotPose::alert)));
+        MascotView mascot(m_pictures, MascotPose::alert, false, 104);
+        mascot.clock()->setCurrentTime(0);
+        const QRect resting = inked(mascot);
+        const QList<std::pair<int, qreal>> breath{{0, 0.97},    {350, 0.9777}, {700, 1.0},
+                                                  {1400, 1.03}, {2100, 1.0},   {2800, 0.97},
+                                                  {4200, 1.03}};
+        for (auto [ms, scale] : breath) {
+            mascot.clock()->setCurrentTime(ms);
+            QVERIFY2(qAbs(mascot.breathScale() - scale) < 0.0005, qPrintable(QString::number(ms)));
+            const QRect now = inked(mascot);
+            QCOMPARE(now.bottom(), resting.bottom());
+            QVERIFY(qAbs(now.height() - resting.height() * scale / 0.97) <= 1.0);
+        }
     }
 };
 

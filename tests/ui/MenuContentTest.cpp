@@ -72,7 +72,7 @@ private slots:
         QFETCH(QStringList, shown);
         const QList<QAction*> before = m_menu->menu()->actions();
         m_state->setScheduleEnabled(scheduled);
-        m_state->setMicStatus(micStatus);
+        m_state->setMicStatus(static_cast<MicStatus>(micStatus));
         // Always in their place, between the schedule switch and the second separator.
         QStringList expected{"status", "-", "listen", "schedule"};
         expected << shown
@@ -136,7 +136,7 @@ private slots:
     }
 
     void allowMicrophoneAccessAsksAgainAndDisappearsOnceGranted() {
-        m_fakes->microphone.current = MicrophonePermission::denied;
+        m_fakes->microphone.current = MicStatus::denied;
         m_state->refreshMicStatus();
         QVERIFY(action("micAccess")->isVisible());
         action("micAccess")->trigger();

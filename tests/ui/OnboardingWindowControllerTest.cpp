@@ -33,7 +33,7 @@ class TestOnboardingWindowController : public QObject {
 private slots:
     void init() {
         m_fakes = std::make_unique<FakeServices>();
-        m_fakes->microphone.current = MicrophonePermission::notDetermined;
+        m_fakes->microphone.current = MicStatus::notDetermined;
         m_state = std::make_unique<AppState>(m_fakes->services(), m_fakes->views());
         m_controller = std::make_unique<OnboardingWindowController>(*m_state, m_pictures.path());
         m_closes = 0;
@@ -159,7 +159,7 @@ private slots:
         QFETCH(int, status);
         QFETCH(QString, shown);
         // Changed behind the state's back: the page reads it when it comes into view.
-        m_fakes->microphone.current = static_cast<MicrophonePermission::Status>(status);
+        m_fakes->microphone.current = static_cast<MicStatus>(status);
         m_controller->show(1);
         for (const char* name : {"enableMicrophone", "microphoneDenied", "microphoneEnabled"})
             QCOMPARE(child(name)->isVisible(), shown == QLatin1String(name));
@@ -180,7 +180,7 @@ private slots:
         QFETCH(QString, button);
         QFETCH(bool, granted);
         QFETCH(QString, shown);
-        m_fakes->microphone.current = static_cast<MicrophonePermission::Status>(status);
+        m_fakes->microphone.current = static_cast<MicStatus>(status);
         m_controller->show(1);
         child<QPushButton>(qPrintable(button))->click();
         QCOMPARE(m_fakes->microphone.pending.size(), 1);

@@ -171,9 +171,10 @@ private slots:
         XdgAutostartLoginItem item(entryPath(), QStringLiteral("/usr/bin/lullwick"));
         FakeServices fakes;
         AppServices services = fakes.services();
-        AppServices real{services.store,      services.log,    services.microphone, item,
-                         services.audioInput, services.wake,   services.clock,      services.sounds,
-                         services.inhibitors, services.sleeper};
+        AppServices real{
+            services.store,      services.log,     services.microphone, item,
+            services.audioInput, services.wake,    services.clock,      services.sounds,
+            services.inhibitors, services.sleeper, services.timers};
         AppState state(real, fakes.views());
         QVERIFY(!state.launchAtLogin());
 
@@ -189,9 +190,10 @@ private slots:
         XdgAutostartLoginItem item(entryPath(), QStringLiteral("/usr/bin/lullwick"));
         FakeServices fakes;
         AppServices services = fakes.services();
-        AppServices real{services.store,      services.log,    services.microphone, item,
-                         services.audioInput, services.wake,   services.clock,      services.sounds,
-                         services.inhibitors, services.sleeper};
+        AppServices real{
+            services.store,      services.log,     services.microphone, item,
+            services.audioInput, services.wake,    services.clock,      services.sounds,
+            services.inhibitors, services.sleeper, services.timers};
         {
             AppState state(real, fakes.views());
             QVERIFY(!state.launchAtLogin());

@@ -1,269 +1,162 @@
-#include "app/AppState.h"
-#include "support/FakeServices.h"
+// The settings of the state object: how they are read at start, what each assignment does,
+// the login item, the setup assistant at start, and its end. Runs with LC_ALL=en_GB.UTF-8 and
+// TZ=Europe/Berlin.
 
+#include "StateFixture.h"
+
+#include <QMetaProperty>
 #include <QSignalSpy>
 #include <QTest>
-#include <memory>
 
-using namespace lullwick;
+using namespace Qt::Literals::StringLiterals;
 
-class TestAppState : public QObject {
+// Every setting read at start, in one line; window ids are checked apart.
+static QString settings(const AppState& s) {
+    const auto raw = [](auto value) { return QString::fromLatin1(rawValue(value).data()); };
+    // clang-format off
+    return QStringList{s.isEnabled() ? "on" : "off", raw(s.confirmationMode()), raw(s.sensitivity()),
+        s.scheduleEnabled() ? "on" : "off", s.hasCompletedOnboarding() ? "done" : "todo", hours(s.scheduleWindows())}.join(u' ');
+    // clang-format on
+}
+
+class AppStateTest : public QObject {
     Q_OBJECT
 
-    FakeServices m_fakes;
-    MemoryPreferencesStore& m_store = m_fakes.store;
-    FakeSystemLog& m_log = m_fakes.log;
-    FakeMicrophonePermission& m_microphone = m_fakes.microphone;
-    FakeLoginItem& m_loginItem = m_fakes.loginItem;
-
-    std::unique_ptr<AppState> makeState() {
-        return std::make_unique<AppState>(m_fakes.services(), m_fakes.views());
-    }
+    StateFixture m_f;
 
 private slots:
-    void init() {
-        m_store = MemoryPreferencesStore();
-        m_log.lines.clear();
-        m_microphone = FakeMicrophonePermission();
-        m_loginItem = FakeLoginItem();
+    void init() { m_f.reset(); }
+
+    void loading_data() {
+        QTest::addColumn<QVariantHash>("stored");
+        QTest::addColumn<QString>("settings");
+        const QByteArray noSwitch(
+            R"([{"id":"3F2504E0-4F89-11D3-9A0C-0305E82C3301","startMinutes":1,"endMinutes":2}])");
+        const QByteArray list = encodeScheduleWindows({{QUuid::createUuid(), 600, 660, false}});
+        const QString defaults = QStringLiteral("on always medium off todo 1260-420");
+        // clang-format off
+        QTest::newRow("empty") << QVariantHash{} << defaults;
+        QTest::newRow("stored") << QVariantHash{{"enabled", false}, {"confirmationMode", u"whenVideoPlaying"_s}, {"sensitivity", u"high"_s},
+            {"scheduleEnabled", true}, {"hasCompletedOnboarding", true}, {"scheduleWindows", list}, {"scheduleStartMinutes", qint64(1)}}
+            << "off whenVideoPlaying high on done 600-660off";
+        QTest::newRow("low, empty list") << QVariantHash{{"sensitivity", u"low"_s}, {"scheduleWindows", QByteArray("[]")}, {"scheduleStartMinutes", qint64(1)}}
+            << "on always low off todo ";
+        QTest::newRow("other types") << QVariantHash{{"enabled", u"false"_s}, {"confirmationMode", QByteArray("whenVideoPlaying")},
+            {"sensitivity", qint64(2)}, {"scheduleEnabled", u"true"_s}, {"hasCompletedOnboarding", qint64(1)},
+            {"scheduleWindows", u"[]"_s}, {"scheduleStartMinutes", u"1320"_s}, {"scheduleEndMinutes", true}} << defaults;
+        QTest::newRow("letter case") << QVariantHash{{"enabled", qint64(0)}, {"confirmationMode", u"WhenVideoPlaying"_s}, {"sensitivity", u"HIGH"_s}} << defaults;
+        QTest::newRow("member missing") << QVariantHash{{"scheduleWindows", noSwitch}, {"scheduleStartMinutes", qint64(1320)}, {"scheduleEndMinutes", qint64(360)}}
+            << "on always medium off todo 1320-360";
+        QTest::newRow("not JSON") << QVariantHash{{"scheduleWindows", QByteArray("[{")}} << defaults;
+        // clang-format on
+    }
+    void loading() {
+        QFETCH(QVariantHash, stored);
+        m_f.fakes->store.values.insert(stored);
+        m_f.state = m_f.fakes->makeState();
+        QTEST(settings(*m_f.state), "settings");
+        for (const ScheduleWindow& window : m_f.state->scheduleWindows())
+            QVERIFY(!window.id.isNull());
+        QCOMPARE(m_f.state->detector().tuning(), tuningFor(m_f.state->sensitivity()));
+        QVERIFY(m_f.fakes->store.writes.isEmpty());
     }
 
-    void emptyStoreGivesTheDefaultsAndWritesNothing() {
-        m_microphone.current = MicrophonePermission::notDetermined;
-        const auto state = makeState();
-        QCOMPARE(state->isEnabled(), true);
-        QCOMPARE(state->confirmationMode(), ConfirmationMode::always);
-        QCOMPARE(state->sensitivity(), Sensitivity::medium);
-        QCOMPARE(state->scheduleEnabled(), false);
-        QCOMPARE(state->hasCompletedOnboarding(), false);
-        QCOMPARE(state->launchAtLogin(), false);
-        QCOMPARE(state->micStatus(), int(MicrophonePermission::notDetermined));
-        QCOMPARE(state->detectorRunning(), false);
-        QCOMPARE(state->isClapTestActive(), false);
-        QCOMPARE(state->testClapCount(), 0);
-        QCOMPARE(state->testDoubleClapCount(), 0);
-        QCOMPARE(state->isSleepPending(), false);
-        QCOMPARE(state->scheduleWindows().size(), 1);
-        const ScheduleWindow legacy = state->scheduleWindows().front();
-        QCOMPARE(legacy.startMinutes, 1260);
-        QCOMPARE(legacy.endMinutes, 420);
-        QVERIFY(legacy.isEnabled);
-        QVERIFY(!legacy.id.isNull());
-        QCOMPARE(state->detector().tuning(), tuningFor(Sensitivity::medium));
-        QVERIFY(m_store.writes.isEmpty());
-        QVERIFY(m_loginItem.calls.isEmpty());
+    void assignment_data() {
+        QTest::addColumn<QVariant>("value");
+        QTest::addColumn<QVariant>("stored"); // under the property's name; invalid: nothing
+        QTest::addColumn<bool>("reevaluates");
+        const ScheduleWindows list{{QUuid::createUuid(), 0, 0, true},
+                                   {QUuid::createUuid(), 1439, 5, false}};
+        // clang-format off
+        QTest::newRow("isEnabled") << QVariant(true) << QVariant(true) << true;
+        QTest::newRow("scheduleEnabled") << QVariant(false) << QVariant(false) << true;
+        QTest::newRow("scheduleWindows") << QVariant::fromValue(list) << QVariant(encodeScheduleWindows(list)) << true;
+        QTest::newRow("confirmationMode") << QVariant::fromValue(ConfirmationMode::whenVideoPlaying) << QVariant(u"whenVideoPlaying"_s) << false;
+        QTest::newRow("sensitivity") << QVariant::fromValue(Sensitivity::low) << QVariant(u"low"_s) << false;
+        QTest::newRow("micStatus") << QVariant::fromValue(MicStatus::authorized) << QVariant() << false;
+        QTest::newRow("testClapCount") << QVariant(qint64(7)) << QVariant() << false;
+        // clang-format on
+    }
+    void assignment() {
+        const QByteArray property = QTest::currentDataTag();
+        QFETCH(QVariant, value);
+        QFETCH(QVariant, stored);
+        AppState& state = m_f.create();
+        state.setDetectorRunning(false); // out of step: re-evaluating listening puts it right
+        const QMetaObject* meta = state.metaObject();
+        QSignalSpy notified(&state, meta->property(meta->indexOfProperty(property)).notifySignal());
+        QVERIFY(state.setProperty(property, value) && state.setProperty(property, value));
+        QCOMPARE(notified.size(), 2);
+        const QString key = QString::fromLatin1(property == "isEnabled" ? "enabled" : property);
+        QCOMPARE(m_f.fakes->store.writes,
+                 stored.isValid() ? QStringList({key, key}) : QStringList());
+        if (stored.isValid())
+            QCOMPARE(m_f.fakes->store.values.value(key), stored);
+        QTEST(state.detectorRunning(), "reevaluates");
+        QCOMPARE(state.detector().tuning(), tuningFor(state.sensitivity()));
     }
 
-    void setupAssistantOpensShortlyAfterStartUntilCompleted() {
-        const auto fresh = makeState();
-        QSignalSpy requested(fresh.get(), &AppState::setupAssistantRequested);
-        QTest::qWait(AppState::setupAssistantDelayMs / 2); // must not come at once
+    void loginItem_data() {
+        QTest::addColumn<bool>("before");
+        QTest::addColumn<bool>("assigned");
+        QTest::addColumn<QStringList>("failures");
+        QTest::addColumn<QList<bool>>("calls");
+        QTest::addColumn<bool>("after");
+        const QString no = QStringLiteral("read-only");
+        // clang-format off
+        QTest::newRow("same") << true << true << QStringList{} << QList<bool>{} << true;
+        QTest::newRow("changed") << true << false << QStringList{} << QList<bool>{false} << false;
+        QTest::newRow("refused") << false << true << QStringList{no} << QList<bool>{true, false} << false;
+        QTest::newRow("refused, unchanged") << true << false << QStringList{no, no} << QList<bool>{false, true} << true;
+        // clang-format on
+    }
+    void loginItem() {
+        QFETCH(bool, before);
+        QFETCH(bool, assigned);
+        QFETCH(QStringList, failures);
+        m_f.fakes->loginItem.enabled = before;
+        AppState& state = m_f.create();
+        m_f.fakes->loginItem.failures = failures;
+        state.setLaunchAtLogin(assigned);
+        QTEST(m_f.fakes->loginItem.calls, "calls");
+        QTEST(state.launchAtLogin(), "after");
+        for (QString& line : failures)
+            line.prepend(QStringLiteral("Lullwick: login item change failed: "));
+        QCOMPARE(m_f.fakes->log.lines, failures);
+    }
+
+    void setupAssistantOpensAtItsDelayUntilCompleted() {
+        AppState& state = m_f.create(Given{.setupDone = false});
+        QSignalSpy requested(&state, &AppState::setupAssistantRequested);
+        m_f.fakes->timers.advance(399ms);
         QCOMPARE(requested.size(), 0);
-        QTRY_COMPARE(requested.size(), 1);
-        QCOMPARE(requested.front().front().toInt(), 0);
-
-        m_store.values.insert(QStringLiteral("hasCompletedOnboarding"), true);
-        const auto done = makeState();
-        QVERIFY(done->hasCompletedOnboarding());
-        QSignalSpy none(done.get(), &AppState::setupAssistantRequested);
-        QVERIFY(!none.wait(AppState::setupAssistantDelayMs * 3));
+        m_f.fakes->timers.advance(1ms);
+        QCOMPARE(requested.value(0), QVariantList{0});
+        QSignalSpy done(&m_f.create(), &AppState::setupAssistantRequested);
+        m_f.fakes->timers.advance(1h);
+        QCOMPARE(requested.size() + done.size(), 1);
     }
 
-    void setupAssistantIsNotRequestedOnceTheStateIsGone() {
-        QObject watcher;
-        int requests = 0;
-        {
-            const auto state = makeState();
-            connect(state.get(), &AppState::setupAssistantRequested, &watcher,
-                    [&requests] { ++requests; });
-        }
-        QTest::qWait(AppState::setupAssistantDelayMs * 2); // the delay must pass in vain
-        QCOMPARE(requests, 0);
+    // Whatever was under way when the state object goes finds nothing and does nothing.
+    void nothingHappensOnceTheStateIsGone() {
+        AppState& state = m_f.create(Given{.setupDone = false});
+        m_f.doubleClap(); // the card is up
+        state.sleepNow();
+        m_f.state.reset();
+        QVERIFY(!m_f.fakes->audioInput.isRunning() && m_f.fakes->timers.activeCount() == 0);
+        m_f.fakes->confirmation.confirm();
+        m_f.fakes->timers.advance(1h);
+        QCOMPARE(m_f.fakes->sleeper.calls, 0);
     }
 
-    void storedValuesAreReadByTypeAndExactRawValue_data() {
-        QTest::addColumn<QVariant>("enabled");
-        QTest::addColumn<QVariant>("mode");
-        QTest::addColumn<QVariant>("sensitivity");
-        QTest::addColumn<QVariant>("scheduleEnabled");
-        QTest::addColumn<bool>("expectEnabled");
-        QTest::addColumn<ConfirmationMode>("expectMode");
-        QTest::addColumn<Sensitivity>("expectSensitivity");
-        QTest::addColumn<bool>("expectScheduleEnabled");
-        const auto s = [](const char* text) { return QVariant(QString::fromLatin1(text)); };
-        QTest::newRow("stored values")
-            << QVariant(false) << s("whenVideoPlaying") << s("high") << QVariant(true) << false
-            << ConfirmationMode::whenVideoPlaying << Sensitivity::high << true;
-        QTest::newRow("low") << QVariant(true) << s("always") << s("low") << QVariant(false) << true
-                             << ConfirmationMode::always << Sensitivity::low << false;
-        QTest::newRow("enabled as a string")
-            << s("false") << s("x") << s("HIGH") << s("true") << true << ConfirmationMode::always
-            << Sensitivity::medium << false;
-        QTest::newRow("wrong case and types")
-            << QVariant(qint64(0)) << s("WhenVideoPlaying") << QVariant(qint64(2))
-            << QVariant(qint64(1)) << true << ConfirmationMode::always << Sensitivity::medium
-            << false;
-        QTest::newRow("binary data")
-            << QVariant(QByteArray("\x01")) << QVariant(QByteArray("always"))
-            << QVariant(QByteArray("low")) << QVariant(QByteArray()) << true
-            << ConfirmationMode::always << Sensitivity::medium << false;
-    }
-    void storedValuesAreReadByTypeAndExactRawValue() {
-        QFETCH(QVariant, enabled);
-        QFETCH(QVariant, mode);
-        QFETCH(QVariant, sensitivity);
-        QFETCH(QVariant, scheduleEnabled);
-        m_store.values = {{QStringLiteral("enabled"), enabled},
-                          {QStringLiteral("confirmationMode"), mode},
-                          {QStringLiteral("sensitivity"), sensitivity},
-                          {QStringLiteral("scheduleEnabled"), scheduleEnabled}};
-        const auto state = makeState();
-        QTEST(state->isEnabled(), "expectEnabled");
-        QTEST(state->confirmationMode(), "expectMode");
-        QTEST(state->sensitivity(), "expectSensitivity");
-        QTEST(state->scheduleEnabled(), "expectScheduleEnabled");
-        QFETCH(Sensitivity, expectSensitivity);
-        QCOMPARE(state->detector().tuning(), tuningFor(expectSensitivity));
-        QVERIFY(m_store.writes.isEmpty());
-    }
-
-    void scheduleWindowsComeFromTheStoreOrTheLegacyKeys() {
-        const QUuid id = QUuid::createUuid();
-        const ScheduleWindows stored{{id, 600, 660, false}};
-        m_store.values = {{QStringLiteral("scheduleWindows"), encodeScheduleWindows(stored)},
-                          {QStringLiteral("scheduleStartMinutes"), qint64(1)}};
-        QCOMPARE(makeState()->scheduleWindows(), stored);
-
-        // An empty array is a valid list: the legacy keys are not consulted.
-        m_store.values.insert(QStringLiteral("scheduleWindows"), QByteArray("[]"));
-        QVERIFY(makeState()->scheduleWindows().isEmpty());
-
-        // One member missing: the whole list is ignored for the legacy window.
-        m_store.values = {
-            {QStringLiteral("scheduleWindows"),
-             QByteArray("[{\"id\":\"3F2504E0-4F89-11D3-9A0C-0305E82C3301\",\"startMinutes\":1,"
-                        "\"endMinutes\":2}]")},
-            {QStringLiteral("scheduleStartMinutes"), qint64(1320)},
-            {QStringLiteral("scheduleEndMinutes"), qint64(360)}};
-        ScheduleWindows windows = makeState()->scheduleWindows();
-        QCOMPARE(windows.size(), 1);
-        QCOMPARE(windows[0].startMinutes, 1320);
-        QCOMPARE(windows[0].endMinutes, 360);
-        QVERIFY(windows[0].isEnabled);
-
-        // JSON text stored as a string is not binary data; legacy strings are not integers.
-        m_store.values = {{QStringLiteral("scheduleWindows"), QStringLiteral("[]")},
-                          {QStringLiteral("scheduleStartMinutes"), QStringLiteral("1320")},
-                          {QStringLiteral("scheduleEndMinutes"), true}};
-        windows = makeState()->scheduleWindows();
-        QCOMPARE(windows.size(), 1);
-        QCOMPARE(windows[0].startMinutes, 1260);
-        QCOMPARE(windows[0].endMinutes, 420);
-        QVERIFY(m_store.writes.isEmpty());
-    }
-
-    void everyAssignmentNotifiesAndWritesEvenWhenUnchanged() {
-        const auto state = makeState();
-        QSignalSpy enabled(state.get(), &AppState::isEnabledChanged);
-        state->setIsEnabled(true);
-        state->setIsEnabled(true);
-        QCOMPARE(enabled.size(), 2);
-        QCOMPARE(m_store.writes,
-                 QStringList({QStringLiteral("enabled"), QStringLiteral("enabled")}));
-        QCOMPARE(m_store.values.value(QStringLiteral("enabled")), QVariant(true));
-
-        QSignalSpy mode(state.get(), &AppState::confirmationModeChanged);
-        state->setConfirmationMode(ConfirmationMode::whenVideoPlaying);
-        QCOMPARE(mode.size(), 1);
-        QCOMPARE(m_store.values.value(QStringLiteral("confirmationMode")),
-                 QVariant(QStringLiteral("whenVideoPlaying")));
-
-        QSignalSpy schedule(state.get(), &AppState::scheduleEnabledChanged);
-        state->setScheduleEnabled(false);
-        QCOMPARE(schedule.size(), 1);
-        QCOMPARE(m_store.values.value(QStringLiteral("scheduleEnabled")), QVariant(false));
-
-        QSignalSpy running(state.get(), &AppState::detectorRunningChanged);
-        QSignalSpy clapCount(state.get(), &AppState::testClapCountChanged);
-        state->setDetectorRunning(false);
-        state->setTestClapCount(0);
-        QCOMPARE(running.size(), 1);
-        QCOMPARE(clapCount.size(), 1);
-        // Values that are not settings never reach the store.
-        QCOMPARE(m_store.writes.size(), 4);
-    }
-
-    void scheduleWindowsAreWrittenAsTheirJson() {
-        const auto state = makeState();
-        QSignalSpy changed(state.get(), &AppState::scheduleWindowsChanged);
-        const ScheduleWindows windows{{QUuid::createUuid(), 0, 0, true},
-                                      {QUuid::createUuid(), 1439, 5, false}};
-        state->setScheduleWindows(windows);
-        QCOMPARE(changed.size(), 1);
-        const QVariant stored = m_store.values.value(QStringLiteral("scheduleWindows"));
-        QCOMPARE(stored.metaType().id(), int(QMetaType::QByteArray));
-        QCOMPARE(decodeScheduleWindows(stored.toByteArray()), std::optional(windows));
-        // The next start sees exactly what was assigned.
-        QCOMPARE(makeState()->scheduleWindows(), windows);
-    }
-
-    void sensitivityRetunesTheDetectorAtOnceWithoutResettingIt() {
-        const auto state = makeState();
-        state->detector().process(std::vector<float>(1024, 0.0f), 1.0);
-        const float floor = state->detector().noiseFloor();
-        state->setSensitivity(Sensitivity::low);
-        QCOMPARE(state->detector().tuning(), tuningFor(Sensitivity::low));
-        QCOMPARE(state->detector().noiseFloor(), floor);
-        QCOMPARE(m_store.values.value(QStringLiteral("sensitivity")),
-                 QVariant(QStringLiteral("low")));
-        state->setSensitivity(Sensitivity::high);
-        QCOMPARE(state->detector().tuning(), tuningFor(Sensitivity::high));
-    }
-
-    void aRefusalThatLeavesTheSystemChangedTriesOnceMore() {
-        m_loginItem.enabled = true;
-        const auto state = makeState();
-        m_loginItem.failures = {QStringLiteral("busy"), QStringLiteral("busy")};
-        // Unregistering fails while the entry stays; re-reading gives true, which differs
-        // from false, so the system is asked once more for true, which fails too: the end.
-        state->setLaunchAtLogin(false);
-        QCOMPARE(m_loginItem.calls, (QList<bool>{false, true}));
-        QCOMPARE(m_log.lines.size(), 2);
-        QCOMPARE(state->launchAtLogin(), true);
-    }
-
-    void clapsAreCountedOnTheGuiThreadOnlyDuringTheTest() {
-        const auto state = makeState();
-        const std::vector<float> click = [] {
-            std::vector<float> b(1024, 0.0f);
-            b[10] = 0.5f;
-            return b;
-        }();
-        state->detector().reset();
-        state->detector().process(click, 10.0);
-        QCoreApplication::processEvents();
-        QCOMPARE(state->testClapCount(), 0);
-
-        state->setIsClapTestActive(true);
-        QSignalSpy counted(state.get(), &AppState::testClapCountChanged);
-        std::thread audio([&] { state->detector().process(click, 11.0); });
-        audio.join();
-        QCOMPARE(state->testClapCount(), 0); // posted, not run on the audio thread
-        QTRY_COMPARE(state->testClapCount(), 1);
-        QCOMPARE(counted.size(), 1);
-    }
-
-    void eventsPostedAfterTheStateIsGoneAreDropped() {
-        auto state = makeState();
-        state->setIsClapTestActive(true);
-        std::vector<float> click(1024, 0.0f);
-        click[10] = 0.5f;
-        state->detector().process(click, 10.0); // posts a task holding a weak reference
-        state.reset();
-        QCoreApplication::processEvents(); // the task runs and must find nothing
-        QVERIFY(!state);
+    void windowsAreAddedAndRemoved() {
+        AppState& state = m_f.create(Given{.hours = night()});
+        state.addScheduleWindow();
+        QCOMPARE(hours(state.scheduleWindows()), QStringLiteral("1260-420 720-840"));
+        state.removeScheduleWindow(state.scheduleWindows().first().id);
+        QCOMPARE(hours(state.scheduleWindows()), QStringLiteral("720-840"));
     }
 };
 
-QTEST_GUILESS_MAIN(TestAppState)
+QTEST_GUILESS_MAIN(AppStateTest)
 #include "AppStateTest.moc"

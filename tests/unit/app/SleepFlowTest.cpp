@@ -1,188 +1,98 @@
-#include "app/AppState.h"
-#include "support/FakeServices.h"
+// What a double clap leads to, the good-night card before the sleep command, and the
+// practice mode.
 
-#include <QSignalSpy>
+#include "StateFixture.h"
+
 #include <QTest>
-#include <memory>
-#include <vector>
-
-using namespace lullwick;
-using Sound = SoundPlayer::Sound;
-
-Q_DECLARE_METATYPE(lullwick::ConfirmationMode)
 
 class SleepFlowTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<FakeServices> m_fakes;
-    std::unique_ptr<AppState> m_state;
-    double m_clock = 10.0;
+    StateFixture m_f;
 
-    FakeServices& fakes() { return *m_fakes; }
-    AppState& state() { return *m_state; }
-
-    void create() { m_state = std::make_unique<AppState>(m_fakes->services(), m_fakes->views()); }
-
-    // Two claps 0.3 s apart through the detector, as the capture thread delivers them, then
-    // the GUI thread handles what they posted.
-    void doubleClap() {
-        std::vector<float> click(1024, 0.0f);
-        click[100] = 0.6f;
-        m_clock += 5.0; // past any cooldown
-        state().detector().process(click, m_clock);
-        state().detector().process(click, m_clock + 0.3);
-        QCoreApplication::processEvents();
+    // What the double claps led to, by kind.
+    QString outcome() const {
+        const FakeServices& fakes = *m_f.fakes;
+        QStringList what;
+        if (fakes.inhibitors.snapshots > 0)
+            what << "video check";
+        for (SoundPlayer::Sound sound : fakes.sounds.played)
+            what << (sound == SoundPlayer::Sound::glass ? "Glass" : "Tink");
+        for (bool video : fakes.confirmation.shows)
+            what << (video ? "card with video" : "card");
+        if (fakes.goodNight.shows > 0)
+            what << "good night";
+        return what.join(", ");
     }
 
 private slots:
-    void init() {
-        m_fakes = std::make_unique<FakeServices>();
-        m_fakes->store.values.insert(QStringLiteral("hasCompletedOnboarding"), true);
-    }
-    void cleanup() {
-        m_state.reset();
-        m_fakes.reset();
-    }
+    void init() { m_f.reset(); }
 
-    void decisionTable_data() {
-        QTest::addColumn<ConfirmationMode>("mode");
-        QTest::addColumn<bool>("video");
-        QTest::addColumn<bool>("asks");
-        QTest::newRow("always, no video") << ConfirmationMode::always << false << true;
-        QTest::newRow("always, video") << ConfirmationMode::always << true << true;
-        QTest::newRow("whenVideoPlaying, no video")
-            << ConfirmationMode::whenVideoPlaying << false << false;
-        QTest::newRow("whenVideoPlaying, video")
-            << ConfirmationMode::whenVideoPlaying << true << true;
+    // Two double claps each: the second finds the card up or the sleep pending, and is dropped.
+    void decision_data() {
+        QTest::addColumn<Given>("given");
+        QTest::addColumn<QString>("outcome");
+        // clang-format off
+        QTest::newRow("switched off") << Given{.enabled = false, .askAlways = false} << "";
+        QTest::newRow("off hours") << Given{.askAlways = false, .hours = night()} << "";
+        QTest::newRow("practice, off, off hours")
+            << Given{.enabled = false, .askAlways = false, .hours = night(), .practice = true} << "Glass, Glass";
+        QTest::newRow("always, no video") << Given{} << "video check, Tink, card";
+        QTest::newRow("always, video") << Given{.video = true} << "video check, Tink, card with video";
+        QTest::newRow("whenVideoPlaying, no video") << Given{.askAlways = false} << "video check, good night";
+        QTest::newRow("whenVideoPlaying, video") << Given{.askAlways = false, .video = true} << "video check, Tink, card with video";
+        // clang-format on
     }
-    void decisionTable() {
-        QFETCH(ConfirmationMode, mode);
-        QFETCH(bool, video);
-        QFETCH(bool, asks);
-        fakes().store.values.insert(QStringLiteral("confirmationMode"),
-                                    QString::fromLatin1(rawValue(mode).data()));
-        if (video)
-            fakes().inhibitors.playVideo();
-        create();
-        doubleClap();
-        QCOMPARE(fakes().inhibitors.snapshots, 1);
-        if (asks) {
-            QCOMPARE(fakes().sounds.played, QList<Sound>{Sound::tink});
-            QCOMPARE(fakes().confirmation.shows, QList<bool>{video});
-            QCOMPARE(fakes().goodNight.shows, 0);
-            QVERIFY(!state().isSleepPending());
-        } else {
-            QVERIFY(fakes().sounds.played.isEmpty());
-            QVERIFY(fakes().confirmation.shows.isEmpty());
-            QCOMPARE(fakes().goodNight.shows, 1);
-            QVERIFY(state().isSleepPending());
-            QTRY_COMPARE(fakes().sleeper.calls, 1);
-            QCOMPARE(fakes().goodNight.closes, 1);
-            QVERIFY(!state().isSleepPending());
-        }
+    void decision() {
+        QFETCH(Given, given);
+        m_f.create(given);
+        m_f.doubleClap();
+        m_f.doubleClap();
+        QTEST(outcome(), "outcome");
     }
 
-    void confirmingSleepsAfterTheGoodNightCardAndDropsClapsMeanwhile() {
-        create();
-        doubleClap();
-        QCOMPARE(fakes().confirmation.shows.size(), 1);
-        doubleClap(); // while the card is up: dropped without a sound
-        QCOMPARE(fakes().confirmation.shows.size(), 1);
-        QCOMPARE(fakes().sounds.played.size(), 1);
+    void theCardDecidesThenTheGoodNightCardStaysBeforeOneSleep() {
+        AppState& state = m_f.create();
+        FakeServices& fakes = *m_f.fakes;
+        m_f.doubleClap();
+        fakes.confirmation.cancel(); // nothing follows, and the flow is idle again
+        m_f.doubleClap();
+        fakes.confirmation.confirm();
+        fakes.timers.advance(1400ms);
+        QCOMPARE(outcome(), QStringLiteral("video check, Tink, Tink, card, card, good night"));
+        QCOMPARE(fakes.sleeper.calls, 1);
 
-        fakes().confirmation.confirm();
-        QCOMPARE(fakes().goodNight.shows, 1);
-        QVERIFY(state().isSleepPending());
-        doubleClap(); // during the good-night interval: dropped
-        QCOMPARE(fakes().confirmation.shows.size(), 1);
-        QCOMPARE(fakes().sleeper.calls, 0);
-        QTRY_COMPARE(fakes().sleeper.calls, 1);
-        QVERIFY(!fakes().goodNight.showing);
-
-        // Idle again: the next double clap is handled as the first was.
-        doubleClap();
-        QCOMPARE(fakes().confirmation.shows.size(), 2);
+        m_f.doubleClap(); // "Sleep Now" from the menu while the card is up
+        state.sleepNow();
+        state.sleepNow();
+        QVERIFY(!fakes.confirmation.isShowing() && state.isSleepPending() &&
+                fakes.goodNight.shows == 2);
+        fakes.timers.advance(1399ms);
+        QVERIFY(fakes.sleeper.calls == 1 && fakes.goodNight.showing);
+        fakes.timers.advance(1ms);
+        QVERIFY(fakes.sleeper.calls == 2 && !fakes.goodNight.showing && !state.isSleepPending());
     }
 
-    void cancellingChangesNothing() {
-        create();
-        doubleClap();
-        fakes().confirmation.cancel();
-        QVERIFY(!state().isSleepPending());
-        QCOMPARE(fakes().goodNight.shows, 0);
-        doubleClap();
-        QCOMPARE(fakes().confirmation.shows.size(), 2);
-        QTest::qWait(AppState::goodNightMs + 200); // no sleep may follow a cancel
-        QCOMPARE(fakes().sleeper.calls, 0);
-    }
-
-    void sleepNowTwiceSleepsOnceAndClosesTheCard() {
-        create();
-        doubleClap();
-        QVERIFY(fakes().confirmation.isShowing());
-        state().sleepNow(); // "Sleep Now" from the menu while the card is up
-        QVERIFY(!fakes().confirmation.isShowing());
-        state().sleepNow();
-        QCOMPARE(fakes().goodNight.shows, 1);
-        QTRY_COMPARE(fakes().sleeper.calls, 1);
-        QTest::qWait(AppState::goodNightMs + 200); // the second request must not add a sleep
-        QCOMPARE(fakes().sleeper.calls, 1);
-    }
-
-    void clapsAreDroppedWhenNotListening() {
-        fakes().store.values.insert(QStringLiteral("enabled"), false);
-        create();
-        doubleClap();
-        QVERIFY(fakes().confirmation.shows.isEmpty());
-        QCOMPARE(fakes().inhibitors.snapshots, 0);
-
-        state().setIsEnabled(true);
-        state().setScheduleEnabled(true);
-        state().setScheduleWindows({ScheduleWindow{QUuid::createUuid(), 60, 120, true}});
-        fakes().clock.setMinute(600); // outside the only window
-        doubleClap();
-        QVERIFY(fakes().confirmation.shows.isEmpty());
-        QCOMPARE(fakes().goodNight.shows, 0);
-    }
-
-    void practiceModeOnlyCounts() {
-        fakes().store.values.insert(QStringLiteral("enabled"), false);
-        fakes().store.values.insert(QStringLiteral("confirmationMode"),
-                                    QStringLiteral("whenVideoPlaying"));
-        create();
-        state().setTestClapCount(7);
-        state().beginClapTest();
-        QCOMPARE(state().testClapCount(), 0);
-        QCOMPARE(state().testDoubleClapCount(), 0);
-
+    void practiceCountsClapsUntilTheSetupAssistantCloses() {
+        AppState& state = m_f.create(Given{.setupDone = false, .hours = night(), .practice = true});
+        QVERIFY(state.detectorRunning()); // whatever the hours say
         QStringList order;
-        connect(&state(), &AppState::testClapCountChanged, this,
-                [&] { order << QStringLiteral("clap"); });
-        connect(&state(), &AppState::testDoubleClapCountChanged, this,
-                [&] { order << QStringLiteral("double"); });
-        doubleClap();
-        QCOMPARE(order, (QStringList{QStringLiteral("clap"), QStringLiteral("clap"),
-                                     QStringLiteral("double")}));
-        QCOMPARE(state().testClapCount(), 2);
-        QCOMPARE(state().testDoubleClapCount(), 1);
-        QCOMPARE(fakes().sounds.played, QList<Sound>{Sound::glass});
-        QVERIFY(fakes().confirmation.shows.isEmpty());
-        QCOMPARE(fakes().goodNight.shows, 0);
-        QCOMPARE(fakes().inhibitors.snapshots, 0);
-
-        state().beginClapTest(); // again: the counters start over
-        QCOMPARE(state().testDoubleClapCount(), 0);
-        state().endClapTest();
-        QVERIFY(!state().isClapTestActive());
-        QCOMPARE(state().testDoubleClapCount(), 0);
-    }
-
-    void aSleepAfterTheStateIsGoneNeverHappens() {
-        create();
-        state().sleepNow();
-        m_state.reset();
-        QTest::qWait(AppState::goodNightMs + 200); // the delayed step must find nothing
-        QCOMPARE(fakes().sleeper.calls, 0);
+        connect(&state, &AppState::testClapCountChanged, this,
+                [&] { order << QString::number(state.testClapCount()); });
+        connect(&state, &AppState::testDoubleClapCountChanged, this, [&] { order << "double"; });
+        m_f.doubleClap(false);
+        QVERIFY(order.isEmpty()); // posted by the capture thread, counted on the GUI thread
+        QCoreApplication::processEvents();
+        state.onboardingClosed();
+        state.onboardingClosed();
+        QVERIFY(!state.isClapTestActive() && !state.detectorRunning() &&
+                state.hasCompletedOnboarding());
+        QCOMPARE(m_f.fakes->store.writes,
+                 QStringList{QStringLiteral("hasCompletedOnboarding")}); // once
+        m_f.doubleClap();                                                // counted no more
+        QCOMPARE(order, (QStringList{"1", "2", "double"}));
+        state.beginClapTest(); // the counters start over
+        QCOMPARE(state.testClapCount() + state.testDoubleClapCount(), 0);
     }
 };
 

@@ -1,0 +1,154 @@
+#include "PulseRecordStream.h"
+
+#include <chrono>
+#include <pulse/pulseaudio.h>
+
+namespace lullwick {
+namespace {
+
+// The detector's clock: seconds since 2001-01-01 00:00 UTC.
+double absoluteNow() {
+    using namespace std::chrono;
+    constexpr double unixTo2001 = 978307200.0;
+    return duration<double>(system_clock::now().time_since_epoch()).count() - unixTo2001;
+}
+
+bool isFinal(pa_stream_state_t state) {
+    return state == PA_STREAM_FAILED || state == PA_STREAM_TERMINATED;
+}
+
+} // namespace
+
+struct PulseRecordStream::Callbacks {
+    static PulseRecordStream& self(void* data) { return *static_cast<PulseRecordStream*>(data); }
+
+    static void state(pa_stream* stream, void* data) {
+        PulseRecordStream& self = Callbacks::self(data);
+        const pa_stream_state_t state = pa_stream_get_state(stream);
+        if (state == PA_STREAM_READY || isFinal(state))
+            self.m_connection.wake();
+        // Killed by the server, or its source vanished with no place to move it to.
+        if (isFinal(state))
+            self.m_onLost();
+    }
+
+    // The audio path: no allocation, no lock besides the loop's own, no output. Traced only
+    // with a tap, chosen once when the stream opens, not per buffer.
+    template <bool traced> static void read(pa_stream* stream, std::size_t, void* data) {
+        PulseRecordStream& self = Callbacks::self(data);
+        const std::size_t frameBytes = self.m_channels * sizeof(float);
+        while (pa_stream_readable_size(stream) > 0) {
+            const void* samples = nullptr;
+            std::size_t bytes = 0;
+            if (pa_stream_peek(stream, &samples, &bytes) < 0 || bytes == 0)
+                return;
+            // A null pointer with a length is a hole in the recording: skipped, not analysed.
+            if (samples != nullptr && !self.m_muted) {
+                ClapDetector& detector = self.m_detector;
+                self.m_blocker.push(static_cast<const float*>(samples), bytes / frameBytes,
+                                    self.m_channels, [&](std::span<const float> block) {
+                                        if constexpr (traced) {
+                                            if (const auto trace =
+                                                    detector.processNowTraced(block, absoluteNow))
+                                                self.m_tap->publish(*trace);
+                                        } else {
+                                            detector.processNow(block, absoluteNow);
+                                        }
+                                    });
+            }
+            pa_stream_drop(stream);
+        }
+    }
+
+    // The server moves a stream whose source disappeared to its fallback, which may be the
+    // monitor of an output: nothing is analysed until the new source is known to be a
+    // microphone.
+    static void moved(pa_stream*, void* data) {
+        PulseRecordStream& self = Callbacks::self(data);
+        self.muteUntilChecked();
+        self.m_onMoved();
+    }
+
+    static void movedTo(pa_context*, const pa_source_info* info, int eol, void* data) {
+        PulseRecordStream& self = Callbacks::self(data);
+        if (eol != 0 || info == nullptr || self.m_stream == nullptr)
+            return;
+        if (info->index == pa_stream_get_device_index(self.m_stream) &&
+            info->monitor_of_sink == PA_INVALID_INDEX) {
+            self.m_muted = false;
+        }
+    }
+};
+
+PulseRecordStream::PulseRecordStream(PulseConnection& connection, ClapDetector& detector,
+                                     LevelTap* tap, std::function<void()> onMoved,
+                                     std::function<void()> onLost)
+    : m_connection(connection), m_onMoved(std::move(onMoved)), m_onLost(std::move(onLost)),
+      m_detector(detector), m_tap(tap) {}
+
+std::optional<DetectorError> PulseRecordStream::openLocked(const pa_sample_spec& source,
+                                                           const pa_channel_map& sourceMap,
+                                                           std::uint32_t sourceIndex,
+                                                           PulseConnection::Deadline deadline) {
+    m_channels = source.channels;
+    const pa_sample_spec sampleSpec{PA_SAMPLE_FLOAT32NE, source.rate, source.channels};
+    pa_channel_map map = sourceMap;
+    if (!pa_channel_map_compatible(&map, &sampleSpec))
+        pa_channel_map_init_extend(&map, sampleSpec.channels, PA_CHANNEL_MAP_DEFAULT);
+    m_stream = pa_stream_new(m_connection.context(), "Clap detection", &sampleSpec, &map);
+    if (m_stream == nullptr)
+        return m_connection.serverError();
+    pa_stream_set_state_callback(m_stream, Callbacks::state, this);
+    pa_stream_set_read_callback(m_stream, m_tap ? Callbacks::read<true> : Callbacks::read<false>,
+                                this);
+    pa_stream_set_moved_callback(m_stream, Callbacks::moved, this);
+
+    const auto any = static_cast<std::uint32_t>(-1);
+    const auto fragment = static_cast<std::uint32_t>(framesPerBuffer * m_channels * sizeof(float));
+    const pa_buffer_attr attributes{any, any, any, any, fragment};
+    // No device name: the stream follows the server's default source.
+    if (pa_stream_connect_record(m_stream, nullptr, &attributes, PA_STREAM_ADJUST_LATENCY) < 0)
+        return m_connection.serverError();
+    const auto wait = m_connection.waitLocked(
+        [this] {
+            const pa_stream_state_t state = pa_stream_get_state(m_stream);
+            return state == PA_STREAM_READY || isFinal(state);
+        },
+        deadline);
+    if (wait == PulseConnection::Wait::done && pa_stream_get_state(m_stream) != PA_STREAM_READY)
+        return m_connection.serverError();
+    if (wait != PulseConnection::Wait::done)
+        return m_connection.errorFor(wait);
+    // The default changed while we connected: listen only once the new one is checked.
+    if (pa_stream_get_device_index(m_stream) != sourceIndex)
+        muteUntilChecked();
+    return std::nullopt;
+}
+
+void PulseRecordStream::closeLocked(PulseConnection::Deadline deadline) {
+    if (m_stream == nullptr)
+        return;
+    pa_stream_set_read_callback(m_stream, nullptr, nullptr);
+    pa_stream_set_moved_callback(m_stream, nullptr, nullptr);
+    // Waits for the server's answer, so that the stream is really gone on return.
+    if (!m_connection.hasFailed() && !isFinal(pa_stream_get_state(m_stream)) &&
+        pa_stream_disconnect(m_stream) == 0) {
+        m_connection.waitLocked([this] { return isFinal(pa_stream_get_state(m_stream)); },
+                                deadline);
+    }
+    pa_stream_set_state_callback(m_stream, nullptr, nullptr);
+    pa_stream_unref(m_stream);
+    m_stream = nullptr;
+}
+
+void PulseRecordStream::muteUntilChecked() {
+    m_muted = true;
+    m_blocker.clear();
+    if (pa_operation* operation = pa_context_get_source_info_by_index(
+            m_connection.context(), pa_stream_get_device_index(m_stream), Callbacks::movedTo,
+            this)) {
+        pa_operation_unref(operation);
+    }
+}
+
+} // namespace lullwick

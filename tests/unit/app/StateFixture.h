@@ -1,0 +1,83 @@
+#pragma once
+
+#include "support/FakeServices.h"
+
+#include <QCoreApplication>
+#include <optional>
+#include <thread>
+#include <vector>
+
+using namespace lullwick;
+using namespace std::chrono_literals;
+
+namespace lullwick {
+
+// What the store, the permission, the desktop and the clock hold when the state object starts.
+struct Given {
+    MicStatus mic = MicStatus::authorized;
+    bool setupDone = true;
+    bool enabled = true;
+    bool askAlways = true;      // else the card only while a video plays
+    ScheduleWindows hours = {}; // the listening hours are on when there are any
+    int minute = 720;
+    bool startFails = false;
+    bool video = false;
+    bool practice = false;
+};
+
+// A state object on fresh fakes, which outlive it.
+struct StateFixture {
+    std::optional<FakeServices> fakes;
+    std::unique_ptr<AppState> state;
+    double seconds = 10.0;
+
+    void reset() { state.reset(), fakes.emplace(); }
+
+    AppState& create(const Given& given = {}) {
+        fakes->microphone.current = given.mic;
+        // clang-format off
+        fakes->store.values.insert({{"hasCompletedOnboarding", given.setupDone}, {"enabled", given.enabled},
+            {"confirmationMode", given.askAlways ? "always" : "whenVideoPlaying"},
+            {"scheduleEnabled", !given.hours.isEmpty()}, {"scheduleWindows", encodeScheduleWindows(given.hours)}});
+        // clang-format on
+        fakes->clock.setMinute(given.minute);
+        if (given.startFails)
+            fakes->audioInput.failures = {DetectorError::noInputDevice()};
+        if (given.video)
+            fakes->inhibitors.playVideo();
+        state = fakes->makeState();
+        if (given.practice)
+            state->beginClapTest();
+        return *state;
+    }
+
+    // Two claps 0.3 s apart on a thread of their own, as capture delivers them; what they post
+    // runs when the GUI thread gets to it.
+    void doubleClap(bool handled = true) {
+        std::vector<float> click(1024, 0.0f);
+        click[100] = 0.6f;
+        seconds += 5.0; // past any cooldown
+        std::thread([&] {
+            for (double at : {seconds, seconds + 0.3})
+                state->detector().process(click, at);
+        }).join();
+        if (handled)
+            QCoreApplication::processEvents();
+    }
+};
+
+// clang-format off
+// Start and end of each window, "off" when disabled: "1260-420 720-840off".
+inline QString hours(const ScheduleWindows& windows) {
+    QStringList parts;
+    for (const ScheduleWindow& w : windows)
+        parts << QStringLiteral("%1-%2%3").arg(w.startMinutes).arg(w.endMinutes).arg(w.isEnabled ? "" : "off");
+    return parts.join(u' ');
+}
+
+inline ScheduleWindows night() { return {ScheduleWindow{QUuid::createUuid(), 1260, 420, true}}; }
+// clang-format on
+
+} // namespace lullwick
+
+Q_DECLARE_METATYPE(lullwick::Given)
