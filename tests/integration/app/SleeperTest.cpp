@@ -85,6 +85,13 @@ private slots:
         QCOMPARE(runs(QStringLiteral("primary")), QStringList(primaryRuns, "two words|$HOME;*||"));
         QTEST(int(runs(QStringLiteral("fallback")).size()), "fallbackRuns");
     }
+
+    void aMissingFallbackIsSkipped() {
+        Sleeper sleeper({m_dir.filePath(QStringLiteral("a")), {}},
+                        {m_dir.filePath(QStringLiteral("b")), {}});
+        sleeper.sleepNow();
+        QVERIFY(sleeper.findChildren<QProcess*>().isEmpty());
+    }
 };
 
 QTEST_GUILESS_MAIN(SleeperTest)

@@ -43,6 +43,7 @@ private slots:
         QTest::newRow("id in braces") << with("ID01", "{ID01}");
         QTest::newRow("id with a letter out of hex") << with("ID01", "ID0G");
         QTest::newRow("isEnabled as number") << with("true", "1");
+        QTest::newRow("start as text") << with(":1,", ":\"1\",");
         QTest::newRow("start with a fraction") << with(":1,", ":1.5,");
         QTest::newRow("end beyond 2^53") << with(":2,", ":1e300,");
     }
