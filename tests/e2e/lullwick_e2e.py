@@ -7,7 +7,7 @@ import dbus
 
 
 def wait_for(condition, timeout=30.0):
-    """True as soon as condition() is, False after timeout seconds (generous: 2 loaded cores)."""
+    # Generous: two loaded cores.
     deadline = time.monotonic() + timeout
     while time.monotonic() < deadline:
         if condition():
@@ -17,7 +17,7 @@ def wait_for(condition, timeout=30.0):
 
 
 def microphone_streams():
-    """Capture streams on the test microphone of scripts/with-sound-server."""
+    # Capture streams on the test microphone of scripts/with-sound-server.
     def rows(what):
         out = subprocess.run(["pactl", "list", "short", what], check=True, capture_output=True,
                              text=True, timeout=10).stdout
@@ -27,7 +27,7 @@ def microphone_streams():
 
 
 def start_logind():
-    """python3-dbusmock's logind on the private system bus: (process, its Mock interface)."""
+    # python3-dbusmock's logind on the private system bus: (process, its Mock interface).
     process = subprocess.Popen(["/usr/bin/python3", "-m", "dbusmock", "--system", "--template",
                                 "logind"], stdout=subprocess.DEVNULL)
     bus = dbus.SystemBus()

@@ -25,8 +25,7 @@ def shown(title):
 
 
 def play(scene):
-    """Starts a recorded scene into the virtual microphone; the card may come and go before
-    it ends, so the caller watches while it plays."""
+    # The card may come and go before the scene ends: the caller watches while it plays.
     return subprocess.Popen(["paplay", "-d", os.environ["LULLWICK_TEST_SINK"],
                              os.path.join(CORPUS, scene + ".wav")])
 
@@ -73,7 +72,6 @@ class DoubleClapFlow(unittest.TestCase):
                        check=True, timeout=30)
         self.assertTrue(wait_for(lambda: self.sleep_calls() == 1, 10), "no sleep command")
         self.assertGreater(time.monotonic() - card, 0.9, "slept before the card's time was up")
-        self.assertTrue(wait_for(lambda: not shown(GOOD_NIGHT), 5))
         time.sleep(2)  # a second command would follow at once; give it the chance to show
         self.assertEqual(self.sleep_calls(), 1)
         self.assertIsNone(app.poll())

@@ -64,10 +64,8 @@ private slots:
             QFile::remove(path);
         if (primary == QLatin1String("not executable"))
             QFile::setPermissions(path, QFile::ReadOwner);
-        if (primary == QLatin1String("directory")) {
-            QFile::remove(path);
-            QDir().mkpath(path);
-        }
+        if (primary == QLatin1String("directory"))
+            path = m_dir.path();
         if (primary == QLatin1String("bare")) {
             qputenv("PATH", QFile::encodeName(m_dir.path()) + ":" + qgetenv("PATH"));
             path = QStringLiteral("primary");
