@@ -10,17 +10,10 @@ import time
 
 import dbus
 
+from lullwick_e2e import stop
+
 SETUP = "Lullwick Setup"
 QUESTION = "Lullwick"  # the microphone question's title
-
-
-def wait_for(condition, timeout):
-    deadline = time.monotonic() + timeout
-    while time.monotonic() < deadline:
-        if condition():
-            return True
-        time.sleep(0.05)
-    return False
 
 
 def windows(title):
@@ -38,13 +31,6 @@ def active_window_name():
 def key(*names):
     subprocess.run(["xdotool", "key", "--delay", "80", *names], check=True)
     time.sleep(0.2)  # xdotool returns before the application has read the keys
-
-
-def lullwick_streams():
-    listing = subprocess.run(["pactl", "list", "short", "source-outputs"],
-                             capture_output=True, text=True).stdout
-    # The remap source's own stream from the monitor is the server's, not a client's.
-    return len([line for line in listing.splitlines() if "protocol-native" in line])
 
 
 def screenshot(folder, name, window="root"):
@@ -91,13 +77,8 @@ class Lullwick:
         return self.log.read()
 
     def stop(self):
-        if self.process and self.process.poll() is None:
-            self.process.terminate()
-            try:
-                self.process.wait(timeout=10)
-            except subprocess.TimeoutExpired:
-                self.process.kill()
-                self.process.wait()
+        if self.process:
+            stop(self.process)
         if self.log:
             output = self.output()
             if output.strip():

@@ -13,7 +13,8 @@ import unittest
 import dbus
 
 from lullwick_session import (QUESTION, SETUP, ExportedMenu, Lullwick, active_window_name,
-                              key, lullwick_streams, screenshot, wait_for, windows)
+                              key, screenshot, windows)
+from lullwick_e2e import microphone_streams, wait_for
 
 BINARY, WATCHER, ARTIFACTS = sys.argv[1:4]
 del sys.argv[1:4]
@@ -60,7 +61,7 @@ class SetupAssistant(unittest.TestCase):
         self.assertLess(opened, 1.0)
         self.assertTrue(wait_for(lambda: active_window_name() == SETUP, 2), "not in front")
         screenshot(ARTIFACTS, "setup-welcome", windows(SETUP)[0])
-        self.assertEqual(lullwick_streams(), 0, "the microphone opened before anyone agreed")
+        self.assertEqual(microphone_streams(), 0, "the microphone opened before anyone agreed")
         key("Return")  # "Get Started"
         screenshot(ARTIFACTS, "setup-microphone", windows(SETUP)[0])
         key("space")  # "Enable Microphone…", which has the keyboard
@@ -82,12 +83,12 @@ class SetupAssistant(unittest.TestCase):
         self.assertIs(lullwick.settings().get("microphoneAllowed"), True)
         self.assertTrue(wait_for(lambda: active_window_name() == SETUP, 5))
         self.finish(lullwick)
-        self.assertTrue(wait_for(lambda: lullwick_streams() == 1, 10), "microphone not open")
+        self.assertTrue(wait_for(lambda: microphone_streams() == 1, 10), "microphone not open")
 
         lullwick.stop()
-        self.assertTrue(wait_for(lambda: lullwick_streams() == 0, 10))
+        self.assertTrue(wait_for(lambda: microphone_streams() == 0, 10))
         lullwick.start()
-        self.assertTrue(wait_for(lambda: lullwick_streams() == 1, 10), "microphone not open")
+        self.assertTrue(wait_for(lambda: microphone_streams() == 1, 10), "microphone not open")
         time.sleep(1)  # the assistant would have come 0.4 s after the start
         self.assertEqual(windows(SETUP), [])
         self.assertEqual(windows(QUESTION), [])
@@ -101,7 +102,7 @@ class SetupAssistant(unittest.TestCase):
         self.assertTrue(wait_for(lambda: active_window_name() == SETUP, 5))
         self.finish(lullwick)
         time.sleep(1)  # a wrongly opened microphone shows within this
-        self.assertEqual(lullwick_streams(), 0)
+        self.assertEqual(microphone_streams(), 0)
 
         menu = self.menu()
         self.assertIn("Allow Microphone Access\u2026", menu.labels())
@@ -109,14 +110,14 @@ class SetupAssistant(unittest.TestCase):
         menu.click("Allow Microphone Access\u2026")
         self.assertTrue(wait_for(lambda: active_window_name() == QUESTION, 5), "no question")
         key("Return")
-        self.assertTrue(wait_for(lambda: lullwick_streams() == 1, 10), "microphone not open")
+        self.assertTrue(wait_for(lambda: microphone_streams() == 1, 10), "microphone not open")
         self.assertTrue(wait_for(
             lambda: "Allow Microphone Access\u2026" not in menu.labels(), 5))
 
     def test_c_a_second_launch_brings_the_running_one_to_the_front(self):
         lullwick = self.lullwick({"hasCompletedOnboarding": True})
         lullwick.start()
-        self.assertTrue(wait_for(lambda: lullwick_streams() == 1, 10))
+        self.assertTrue(wait_for(lambda: microphone_streams() == 1, 10))
         second = subprocess.run([BINARY], env=dict(os.environ, XDG_CONFIG_HOME=lullwick.config),
                                 capture_output=True, text=True, timeout=30)
         self.assertEqual(second.returncode, 1)

@@ -13,8 +13,8 @@ import unittest
 
 import dbus
 
-from lullwick_session import (ExportedMenu, Lullwick, key, lullwick_streams, screenshot,
-                              wait_for, windows)
+from lullwick_e2e import microphone_streams, wait_for
+from lullwick_session import ExportedMenu, Lullwick, key, screenshot, windows
 
 BINARY, WATCHER, ARTIFACTS = sys.argv[1:4]
 del sys.argv[1:4]
@@ -68,7 +68,7 @@ class TrayMenu(unittest.TestCase):
         self.assertTrue(wait_for(lambda: bus.name_has_owner(WATCHER_NAME), 30))
         self.lullwick = Lullwick(BINARY, CONSENTED)
         self.lullwick.start()
-        self.assertTrue(wait_for(lambda: lullwick_streams() == 1, 10), "microphone not open")
+        self.assertTrue(wait_for(lambda: microphone_streams() == 1, 10), "microphone not open")
         watcher = bus.get_object(WATCHER_NAME, "/StatusNotifierWatcher")
         items = lambda: watcher.Get(WATCHER_NAME, "RegisteredStatusNotifierItems",
                                     dbus_interface="org.freedesktop.DBus.Properties")
@@ -85,7 +85,7 @@ class TrayMenu(unittest.TestCase):
         self.assertEqual((states["Low"], states["Medium"], states["High"]), (0, 0, 1))
 
         menu.click("Listen for Double Clap")
-        self.assertTrue(wait_for(lambda: lullwick_streams() == 0, 10), "microphone still open")
+        self.assertTrue(wait_for(lambda: microphone_streams() == 0, 10), "microphone still open")
         self.assertIs(self.lullwick.settings().get("enabled"), False)
         self.assertTrue(wait_for(lambda: self.visible(menu)[0][0] == "Paused", 5))
         self.assertEqual(self.visible(menu)[2], ("Listen for Double Clap", "checkmark", 0, True))
