@@ -7,17 +7,22 @@
 #include "cli/ListenCommand.h"
 #include "platform/AppIdentity.h"
 #include "platform/CanberraSoundPlayer.h"
+#include "platform/DBusApplicationService.h"
 #include "platform/DBusInhibitorSource.h"
-#include "platform/DesktopMicrophonePermission.h"
 #include "platform/FilePreferencesStore.h"
+#include "platform/FreedesktopNotifier.h"
 #include "platform/LogindWakeNotifier.h"
 #include "platform/PulseAudioInput.h"
 #include "platform/QtTimers.h"
 #include "platform/QuitOnSignals.h"
+#include "platform/StoredMicrophonePermission.h"
 #include "platform/SyslogSystemLog.h"
 #include "platform/SystemClock.h"
+#include "platform/TrayHostWatcher.h"
 #include "platform/XdgAutostartLoginItem.h"
 #include "ui/LullwickApp.h"
+#include "ui/MicrophoneQuestion.h"
+#include "ui/OnboardingWindowController.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -109,6 +114,9 @@ int runTray(const Invocation& invocation, int& argc, char** argv) {
     lock.setStaleLockTime(0); // stale only when its process is gone, however old
     if (!lock.tryLock(0)) {
         if (lock.error() == QLockFile::LockFailedError) {
+            // The running copy comes to the front, as a launcher would have it.
+            QCoreApplication core(argc, argv);
+            DBusApplicationService::activateRunning(sessionBus());
             std::fprintf(stderr, "Lullwick is already running.\n");
         } else {
             std::fprintf(stderr, "Lullwick: cannot create the lock file %s\n",
@@ -140,7 +148,9 @@ int runTray(const Invocation& invocation, int& argc, char** argv) {
 
     FilePreferencesStore store(FilePreferencesStore::defaultPath());
     SyslogSystemLog log;
-    DesktopMicrophonePermission microphone;
+    MicrophoneQuestion question;
+    StoredMicrophonePermission microphone(
+        store, [&question](std::function<void(bool)> reply) { question.ask(std::move(reply)); });
     XdgAutostartLoginItem loginItem;
     // loginctl serves systems without systemd (elogind).
     Sleeper sleeper(sleepCommand(invocation.sleepCommand, "/usr/bin/systemctl"),
@@ -155,6 +165,15 @@ int runTray(const Invocation& invocation, int& argc, char** argv) {
                                      sounds, inhibitors, sleeper, timers});
     if (invocation.traceLatency)
         lullwick.traceLatency();
+
+    const QDBusConnection session = sessionBus();
+    DBusApplicationService application(session);
+    QObject::connect(&application, &DBusApplicationService::activated, &lullwick,
+                     [&lullwick] { lullwick.onboarding().show(0); });
+    application.registerService();
+    TrayHostWatcher trayHost(session, timers);
+    FreedesktopNotifier notifier(session);
+    lullwick.showTrayIconWhenReady(trayHost, notifier);
     QuitOnSignals quitOnSignals;
     return QApplication::exec();
 }

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QDBusConnection>
+#include <QObject>
+
+namespace lullwick {
+
+// The running Lullwick on the session bus: it owns the well-known name org.lullwick.Lullwick
+// and answers org.freedesktop.Application, so that a second launch (or a launcher) brings it
+// to the front instead of starting another copy.
+class DBusApplicationService : public QObject {
+    Q_OBJECT
+
+public:
+    static constexpr const char* serviceName = "org.lullwick.Lullwick";
+    static constexpr const char* objectPath = "/org/lullwick/Lullwick";
+
+    explicit DBusApplicationService(QDBusConnection session, QObject* parent = nullptr);
+
+    // Takes the name; false when there is no bus or another process has it.
+    bool registerService();
+
+    // Asks the running copy to come to the front; false when none answered. Blocks for at
+    // most a second: only a launch that is about to exit calls it.
+    static bool activateRunning(QDBusConnection session);
+
+signals:
+    // A launcher or a second launch asked for the application.
+    void activated();
+
+private:
+    QDBusConnection m_session;
+};
+
+} // namespace lullwick

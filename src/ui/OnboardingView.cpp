@@ -1,0 +1,74 @@
+#include "OnboardingView.h"
+
+#include "OnboardingPages.h"
+#include "PageDots.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace lullwick {
+
+OnboardingView::OnboardingView(AppState& state, int page, QString pictures, QWidget* parent)
+    : QWidget(parent), m_state(state), m_pictures(std::move(pictures)) {
+    setObjectName(QStringLiteral("onboardingView"));
+    setFixedSize(fixedSize);
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+
+    m_content = new QVBoxLayout;
+    m_content->setContentsMargins(40, 28, 40, 0);
+    column->addLayout(m_content, 1);
+
+    // The dots and the buttons share one cell, so the dots stay centred whatever buttons
+    // are shown.
+    auto* footer = new QGridLayout;
+    footer->setContentsMargins(20, 20, 20, 20);
+    m_dots = new PageDots(pageCount, this);
+    footer->addWidget(m_dots, 0, 0, Qt::AlignCenter);
+    auto* buttons = new QHBoxLayout;
+    m_back = new QPushButton(tr("Back"), this);
+    m_back->setObjectName(QStringLiteral("back"));
+    m_back->setAutoDefault(false);
+    m_forward = new QPushButton(this);
+    m_forward->setObjectName(QStringLiteral("forward"));
+    m_forward->setAutoDefault(false);
+    m_forward->setDefault(true); // drawn as the prominent button
+    buttons->addWidget(m_back);
+    buttons->addStretch(1);
+    buttons->addWidget(m_forward);
+    footer->addLayout(buttons, 0, 0);
+    column->addLayout(footer);
+
+    connect(m_back, &QPushButton::clicked, this, &OnboardingView::back);
+    connect(m_forward, &QPushButton::clicked, this, &OnboardingView::forward);
+    showPage(page);
+}
+
+void OnboardingView::forward() {
+    if (m_page < pageCount - 1)
+        showPage(m_page + 1);
+    else
+        emit finishRequested();
+}
+
+void OnboardingView::back() {
+    if (m_page > 0)
+        showPage(m_page - 1);
+}
+
+void OnboardingView::showPage(int page) {
+    m_page = page;
+    delete m_pageWidget;
+    m_pageWidget = createOnboardingPage(page, m_state, m_pictures, this);
+    m_content->addWidget(m_pageWidget);
+    m_dots->setCurrent(page);
+    m_back->setVisible(page >= 1);
+    m_forward->setText(page == 0              ? tr("Get Started")
+                       : page < pageCount - 1 ? tr("Continue")
+                                              : tr("Finish"));
+}
+
+} // namespace lullwick
