@@ -18,6 +18,7 @@
 #include "platform/SystemClock.h"
 #include "platform/XdgAutostartLoginItem.h"
 #include "ui/LullwickApp.h"
+#include "ui/PictureFolder.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -100,10 +101,30 @@ QString lockPath() {
     return folder + QStringLiteral("/lullwick-%1.lock").arg(getuid());
 }
 
+// What the autostart entry passes on, so that the next login sleeps the same way.
+QStringList sleepArguments(const Invocation& invocation) {
+    QStringList arguments;
+    if (!invocation.sleepCommand.isEmpty())
+        arguments << QStringLiteral("--sleep-command") << invocation.sleepCommand;
+    if (!invocation.sleepFallback.isEmpty())
+        arguments << QStringLiteral("--sleep-fallback") << invocation.sleepFallback;
+    return arguments;
+}
+
+// A broken installation is said once at start; the views draw stand-ins for what is missing.
+void reportMissingPictures() {
+    for (const QString& path : PictureFolder::missing(PictureFolder::find()))
+        std::fprintf(stderr, "%s\n",
+                     qPrintable(QCoreApplication::translate(
+                                    "main", "Lullwick: picture %1 is missing; a stand-in is drawn.")
+                                    .arg(path)));
+}
+
 int runTray(const Invocation& invocation, int& argc, char** argv) {
     if (!checkProgram(QStringLiteral("--sleep-command"), invocation.sleepCommand) ||
         !checkProgram(QStringLiteral("--sleep-fallback"), invocation.sleepFallback))
         return 2;
+    reportMissingPictures();
 
     QLockFile lock(lockPath());
     lock.setStaleLockTime(0); // stale only when its process is gone, however old
@@ -141,7 +162,11 @@ int runTray(const Invocation& invocation, int& argc, char** argv) {
     FilePreferencesStore store(FilePreferencesStore::defaultPath());
     SyslogSystemLog log;
     DesktopMicrophonePermission microphone;
-    XdgAutostartLoginItem loginItem;
+    XdgAutostartLoginItem loginItem(
+        XdgAutostartLoginItem::defaultEntryPath(),
+        XdgAutostartLoginItem::startProgram(QCoreApplication::applicationFilePath(),
+                                            QStringLiteral(LULLWICK_INSTALLED_PROGRAM)),
+        sleepArguments(invocation));
     // loginctl serves systems without systemd (elogind).
     Sleeper sleeper(sleepCommand(invocation.sleepCommand, "/usr/bin/systemctl"),
                     sleepCommand(invocation.sleepFallback, "/usr/bin/loginctl"));

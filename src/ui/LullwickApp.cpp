@@ -3,6 +3,7 @@
 #include "ConfirmationPanelController.h"
 #include "GoodNightPanelController.h"
 #include "MascotPictures.h"
+#include "TrayIconImage.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -69,7 +70,7 @@ void LullwickApp::updateIcon() {
     const QString name = iconName();
     if (m_tray->property("iconName").toString() == name)
         return;
-    m_tray->setIcon(QIcon(QStringLiteral(":/icons/%1.svg").arg(name)));
+    m_tray->setIcon(TrayIconImage::forSymbol(name));
     m_tray->setProperty("iconName", name);
 }
 
