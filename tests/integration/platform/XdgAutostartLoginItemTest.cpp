@@ -39,6 +39,11 @@ QString validate(const QString& path) {
     return output;
 }
 
+QByteArray readFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 QString execLine(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
@@ -92,24 +97,119 @@ private slots:
         QCOMPARE(item.setEnabled(false), std::nullopt); // nothing to remove is no failure
     }
 
-    void hiddenEntryIsNotEnabled() {
-        XdgAutostartLoginItem item(entryPath(), QStringLiteral("/usr/bin/lullwick"));
+    void switchedOffByEitherKey_data() {
+        QTest::addColumn<QByteArray>("entry");
+        QTest::addColumn<bool>("enabled");
+        const QByteArray head = "[Desktop Entry]\nType=Application\nName=Lullwick\n"
+                                "Exec=/usr/bin/lullwick\n";
+        QTest::newRow("plain") << head << true;
+        QTest::newRow("Hidden=true") << head + "Hidden = true \n" << false;
+        QTest::newRow("Hidden=false") << head + "Hidden=false\n" << true;
+        QTest::newRow("GNOME disabled") << head + "X-GNOME-Autostart-enabled=false\n" << false;
+        QTest::newRow("GNOME enabled") << head + "X-GNOME-Autostart-enabled=true\n" << true;
+        QTest::newRow("Hidden in another group")
+            << head + "[Desktop Action x]\nHidden=true\nX-GNOME-Autostart-enabled=false\n"
+            << true;
+    }
+    void switchedOffByEitherKey() {
+        QFETCH(QByteArray, entry);
+        QFETCH(bool, enabled);
         QVERIFY(QDir().mkpath(autostartFolder()));
-        writeFile(entryPath(), "[Desktop Entry]\nType=Application\nName=Lullwick\n"
-                               "Exec=/usr/bin/lullwick\nHidden = true \n");
-        QVERIFY(!item.isEnabled());
-        // Hidden in another group does not count.
-        writeFile(entryPath(), "[Desktop Entry]\nType=Application\nName=Lullwick\n"
-                               "Exec=/usr/bin/lullwick\n[Desktop Action x]\nHidden=true\n");
-        QVERIFY(item.isEnabled());
-        writeFile(entryPath(), "[Desktop Entry]\nHidden=false\n");
-        QVERIFY(item.isEnabled());
+        writeFile(entryPath(), entry);
+        QCOMPARE(
+            XdgAutostartLoginItem(entryPath(), QStringLiteral("/usr/bin/lullwick")).isEnabled(),
+            enabled);
+    }
 
-        // Turning it on replaces a hidden entry with ours.
-        writeFile(entryPath(), "[Desktop Entry]\nHidden=true\n");
+    void someoneElsesEntryIsSwitchedInPlaceAndKept() {
+        QVERIFY(QDir().mkpath(autostartFolder()));
+        const QByteArray users =
+            "# mine\n[Desktop Entry]\nType=Application\nName=Lullwick\n"
+            "Exec=/opt/lullwick/bin/lullwick --sleep-command /usr/local/bin/nap\n"
+            "X-GNOME-Autostart-enabled=false\nActions=quit;\n"
+            "[Desktop Action quit]\nName=Quit\nExec=true\n";
+        writeFile(entryPath(), users);
+        XdgAutostartLoginItem item(entryPath(), QStringLiteral("/usr/bin/lullwick"));
+        QVERIFY(!item.isEnabled());
+
         QCOMPARE(item.setEnabled(true), std::nullopt);
         QVERIFY(item.isEnabled());
+        QByteArray expected = users;
+        expected.replace("X-GNOME-Autostart-enabled=false", "X-GNOME-Autostart-enabled=true");
+        QCOMPARE(readFile(entryPath()), expected);
+
+        QCOMPARE(item.setEnabled(false), std::nullopt);
+        QVERIFY(!item.isEnabled());
+        expected.replace("Actions=quit;\n", "Actions=quit;\nHidden=true\n");
+        QCOMPARE(readFile(entryPath()), expected);
         QCOMPARE(validate(entryPath()), QString());
+
+        QCOMPARE(item.setEnabled(true), std::nullopt);
+        expected.replace("Hidden=true\n", "");
+        QCOMPARE(readFile(entryPath()), expected);
+    }
+
+    void linkToAnEntryElsewhereIsReplacedNotWrittenThrough() {
+        QVERIFY(QDir().mkpath(autostartFolder()));
+        const QString elsewhere = m_config->path() + QStringLiteral("/shared.desktop");
+        const QByteArray shared =
+            "[Desktop Entry]\nType=Application\nName=Lullwick\nExec=lullwick\n";
+        writeFile(elsewhere, shared);
+        QVERIFY(QFile::link(elsewhere, entryPath()));
+        XdgAutostartLoginItem item(entryPath(), QStringLiteral("/usr/bin/lullwick"));
+        QVERIFY(item.isEnabled());
+
+        QCOMPARE(item.setEnabled(false), std::nullopt);
+        QVERIFY(!item.isEnabled());
+        QVERIFY(!QFileInfo(entryPath()).isSymLink());
+        QCOMPARE(readFile(elsewhere), shared);
+    }
+
+    void entryStartsTheProgramWithItsSleepCommands() {
+        XdgAutostartLoginItem item(
+            entryPath(), QStringLiteral("/usr/bin/lullwick"),
+            {QStringLiteral("--sleep-command"), QStringLiteral("/usr/local/bin/hibernate now"),
+             QStringLiteral("--sleep-fallback"), QStringLiteral("/bin/true")});
+        QCOMPARE(item.setEnabled(true), std::nullopt);
+        QCOMPARE(
+            execLine(entryPath()),
+            QStringLiteral("/usr/bin/lullwick --sleep-command \"/usr/local/bin/hibernate now\" "
+                           "--sleep-fallback /bin/true"));
+        QCOMPARE(validate(entryPath()), QString());
+        // The next start's options replace the old ones.
+        QCOMPARE(XdgAutostartLoginItem(entryPath(), QStringLiteral("/usr/bin/lullwick"))
+                     .setEnabled(true),
+                 std::nullopt);
+        QCOMPARE(execLine(entryPath()), QStringLiteral("/usr/bin/lullwick"));
+    }
+
+    void startProgram_data() {
+        QTest::addColumn<QString>("running");
+        QTest::addColumn<QString>("installed");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("the installed file, reached through a link") << "link"
+                                                                    << "installed"
+                                                                    << "installed";
+        QTest::newRow("a build tree") << "build"
+                                      << "installed"
+                                      << "build";
+        QTest::newRow("replaced by an upgrade") << "gone"
+                                                << "installed"
+                                                << "installed";
+        QTest::newRow("nothing installed") << "build"
+                                           << "absent"
+                                           << "build";
+    }
+    void startProgram() {
+        QFETCH(QString, running);
+        QFETCH(QString, installed);
+        QFETCH(QString, expected);
+        const auto path = [this](const QString& name) { return m_config->path() + u'/' + name; };
+        writeFile(path(QStringLiteral("installed")), "#!/bin/sh\n");
+        writeFile(path(QStringLiteral("build")), "#!/bin/sh\n");
+        QVERIFY(QFile::link(path(QStringLiteral("installed")), path(QStringLiteral("link"))));
+        QCOMPARE(XdgAutostartLoginItem::startProgram(path(running), path(installed)),
+                 path(expected));
     }
 
     void awkwardProgramPathsStayOneArgument_data() {
