@@ -16,6 +16,7 @@ import time
 import unittest
 
 import dbus
+from lullwick_e2e import microphone_streams, wait_for
 
 BINARY, CORPUS, ARTIFACTS = sys.argv[1:4]
 del sys.argv[1:4]
@@ -28,15 +29,6 @@ CONFIRM = "Lullwick: Sleep?"
 LOGIND = "org.freedesktop.login1"
 
 
-def wait_for(condition, timeout):
-    deadline = time.monotonic() + timeout
-    while time.monotonic() < deadline:
-        if condition():
-            return True
-        time.sleep(0.05)
-    return False
-
-
 def window_id(title):
     pattern = "^" + "".join("\\" + c if c in ".?*+()[]{}|^$\\" else c for c in title) + "$"
     found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", pattern],
@@ -46,13 +38,6 @@ def window_id(title):
 
 def window_shown(title):
     return window_id(title) is not None
-
-
-def lullwick_streams():
-    listing = subprocess.run(["pactl", "list", "short", "source-outputs"],
-                             capture_output=True, text=True).stdout
-    # The remap source's own stream from the monitor is the server's, not a client's.
-    return len([line for line in listing.splitlines() if "protocol-native" in line])
 
 
 PLAYERS = []
@@ -195,7 +180,7 @@ class DoubleClapFlow(unittest.TestCase):
         self.app = subprocess.Popen([BINARY, "--trace-latency", "--sleep-command",
                                      self.sleep_script, "--sleep-fallback", self.sleep_script],
                                     env=env, stdout=self.log, stderr=subprocess.STDOUT)
-        self.assertTrue(wait_for(lambda: lullwick_streams() == 1, 30),
+        self.assertTrue(wait_for(lambda: microphone_streams() == 1, 30),
                         "Lullwick did not open the microphone")
         # The first buffers of a new stream are still on their way: let a few arrive.
         time.sleep(1.0)

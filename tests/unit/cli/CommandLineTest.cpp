@@ -3,77 +3,49 @@
 #include <QTest>
 
 using namespace lullwick;
-using Mode = Invocation::Mode;
 
-Q_DECLARE_METATYPE(lullwick::Invocation::Mode)
-
-class TestCommandLine : public QObject {
+class CommandLineTest : public QObject {
     Q_OBJECT
 
 private slots:
+    // Parsed: mode, sensitivity, file, sleep command, fallback, trace; or "error".
     void parses_data() {
-        QTest::addColumn<QStringList>("args");
-        QTest::addColumn<Mode>("mode");
-        QTest::addColumn<Sensitivity>("sensitivity");
-        QTest::addColumn<QString>("file");
-        const auto l = [](std::initializer_list<const char*> items) {
-            QStringList list;
-            for (const char* item : items)
-                list << QString::fromLatin1(item);
-            return list;
-        };
-        QTest::newRow("tray") << l({}) << Mode::tray << Sensitivity::medium << QString();
-        QTest::newRow("analyze default") << l({"analyze", "a.wav"}) << Mode::analyze
-                                         << Sensitivity::medium << QStringLiteral("a.wav");
-        QTest::newRow("analyze high")
-            << l({"analyze", "--sensitivity", "high", "a.wav"}) << Mode::analyze
-            << Sensitivity::high << QStringLiteral("a.wav");
-        QTest::newRow("option after file")
-            << l({"analyze", "a.wav", "--sensitivity=low"}) << Mode::analyze << Sensitivity::low
-            << QStringLiteral("a.wav");
-        QTest::newRow("file named like a dash")
-            << l({"analyze", "-"}) << Mode::analyze << Sensitivity::medium << QStringLiteral("-");
-        QTest::newRow("help wins")
-            << l({"analyze", "--help"}) << Mode::help << Sensitivity::medium << QString();
-        QTest::newRow("version") << l({"--version"}) << Mode::version << Sensitivity::medium
-                                 << QString();
-        QTest::newRow("no file") << l({"analyze"}) << Mode::usageError << Sensitivity::medium
-                                 << QString();
-        QTest::newRow("bad sensitivity") << l({"analyze", "--sensitivity", "HIGH", "a.wav"})
-                                         << Mode::usageError << Sensitivity::medium << QString();
-        QTest::newRow("missing value") << l({"analyze", "a.wav", "--sensitivity"})
-                                       << Mode::usageError << Sensitivity::medium << QString();
-        QTest::newRow("two files") << l({"analyze", "a.wav", "b.wav"}) << Mode::usageError
-                                   << Sensitivity::medium << QString();
-        QTest::newRow("unknown option")
-            << l({"--frobnicate"}) << Mode::usageError << Sensitivity::medium << QString();
-        QTest::newRow("unknown command")
-            << l({"analyse", "a.wav"}) << Mode::usageError << Sensitivity::medium << QString();
-        QTest::newRow("sleep option in analyze")
-            << l({"analyze", "--sleep-command", "/bin/true", "a.wav"}) << Mode::usageError
-            << Sensitivity::medium << QString();
+        QTest::addColumn<QString>("row"); // arguments => what was parsed
+        QTest::newRow("tray") << " => tray medium";
+        QTest::newRow("sleep programs")
+            << "--sleep-command /a --sleep-fallback=/b --trace-latency => tray medium  /a /b trace";
+        QTest::newRow("analyze") << "analyze a.wav => analyze medium a.wav";
+        QTest::newRow("option after file") << "analyze - --sensitivity=low => analyze low -";
+        QTest::newRow("listen") << "listen --sensitivity high => listen high";
+        QTest::newRow("help wins") << "analyze -h => help medium";
+        QTest::newRow("version") << "--version --nope => version medium";
+        QTest::newRow("no file") << "analyze => error";
+        QTest::newRow("capitals") << "analyze --sensitivity HIGH a.wav => error";
+        QTest::newRow("no value") << "listen --sensitivity => error";
+        QTest::newRow("no program") << "--sleep-command => error";
+        QTest::newRow("two files") << "analyze a.wav b.wav => error";
+        QTest::newRow("unknown option") << "--frobnicate => error";
+        QTest::newRow("unknown command") << "analyse a.wav => error";
+        QTest::newRow("sleep in analyze") << "analyze --sleep-command /a a.wav => error";
+        QTest::newRow("sensitivity in tray") << "--sensitivity low => error";
     }
     void parses() {
-        QFETCH(QStringList, args);
-        const Invocation invocation = parseCommandLine(args);
-        QTEST(invocation.mode, "mode");
-        if (invocation.mode == Mode::usageError) {
-            QVERIFY(!invocation.error.isEmpty());
-            return;
-        }
-        QTEST(invocation.sensitivity, "sensitivity");
-        QTEST(invocation.file, "file");
-    }
-
-    void sleepCommandsAreTakenAsGiven() {
-        const Invocation invocation =
-            parseCommandLine({QStringLiteral("--sleep-command"), QStringLiteral("/opt/lock now"),
-                              QStringLiteral("--sleep-fallback=/usr/bin/true")});
-        QCOMPARE(invocation.mode, Mode::tray);
-        QCOMPARE(invocation.sleepCommand, QStringLiteral("/opt/lock now"));
-        QCOMPARE(invocation.sleepFallback, QStringLiteral("/usr/bin/true"));
+        QFETCH(QString, row);
+        const QStringList parts = row.split(QStringLiteral(" => "));
+        const Invocation i = parseCommandLine(parts[0].split(u' ', Qt::SkipEmptyParts));
+        static const char* const modes[] = {"tray", "analyze", "listen", "help", "version"};
+        const QStringList fields{modes[std::min(int(i.mode), 4)],
+                                 QString::fromLatin1(rawValue(i.sensitivity)),
+                                 i.file,
+                                 i.sleepCommand,
+                                 i.sleepFallback,
+                                 i.traceLatency ? QStringLiteral("trace") : QString()};
+        if (i.mode == Invocation::Mode::usageError)
+            QCOMPARE(i.error.isEmpty() ? "error without a reason" : "error", parts[1]);
+        else
+            QCOMPARE(fields.join(u' ').trimmed(), parts[1]);
     }
 };
 
-QTEST_APPLESS_MAIN(TestCommandLine)
+QTEST_APPLESS_MAIN(CommandLineTest)
 #include "CommandLineTest.moc"
