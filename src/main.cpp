@@ -23,6 +23,7 @@
 #include "ui/LullwickApp.h"
 #include "ui/MicrophoneQuestion.h"
 #include "ui/OnboardingWindowController.h"
+#include "ui/PictureFolder.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -105,10 +106,30 @@ QString lockPath() {
     return folder + QStringLiteral("/lullwick-%1.lock").arg(getuid());
 }
 
+// What the autostart entry passes on, so that the next login sleeps the same way.
+QStringList sleepArguments(const Invocation& invocation) {
+    QStringList arguments;
+    if (!invocation.sleepCommand.isEmpty())
+        arguments << QStringLiteral("--sleep-command") << invocation.sleepCommand;
+    if (!invocation.sleepFallback.isEmpty())
+        arguments << QStringLiteral("--sleep-fallback") << invocation.sleepFallback;
+    return arguments;
+}
+
+// A broken installation is said once at start; the views draw stand-ins for what is missing.
+void reportMissingPictures() {
+    for (const QString& path : PictureFolder::missing(PictureFolder::find()))
+        std::fprintf(stderr, "%s\n",
+                     qPrintable(QCoreApplication::translate(
+                                    "main", "Lullwick: picture %1 is missing; a stand-in is drawn.")
+                                    .arg(path)));
+}
+
 int runTray(const Invocation& invocation, int& argc, char** argv) {
     if (!checkProgram(QStringLiteral("--sleep-command"), invocation.sleepCommand) ||
         !checkProgram(QStringLiteral("--sleep-fallback"), invocation.sleepFallback))
         return 2;
+    reportMissingPictures();
 
     QLockFile lock(lockPath());
     lock.setStaleLockTime(0); // stale only when its process is gone, however old
@@ -151,7 +172,11 @@ int runTray(const Invocation& invocation, int& argc, char** argv) {
     MicrophoneQuestion question;
     StoredMicrophonePermission microphone(
         store, [&question](std::function<void(bool)> reply) { question.ask(std::move(reply)); });
-    XdgAutostartLoginItem loginItem;
+    XdgAutostartLoginItem loginItem(
+        XdgAutostartLoginItem::defaultEntryPath(),
+        XdgAutostartLoginItem::startProgram(QCoreApplication::applicationFilePath(),
+                                            QStringLiteral(LULLWICK_INSTALLED_PROGRAM)),
+        sleepArguments(invocation));
     // loginctl serves systems without systemd (elogind).
     Sleeper sleeper(sleepCommand(invocation.sleepCommand, "/usr/bin/systemctl"),
                     sleepCommand(invocation.sleepFallback, "/usr/bin/loginctl"));

@@ -7,7 +7,6 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QStandardPaths>
-#include <QTextStream>
 #include <filesystem>
 #include <system_error>
 
@@ -63,12 +62,89 @@ std::optional<QString> makeFolder(const QString& folder) {
     return std::nullopt;
 }
 
+// Marks an entry as Lullwick's own, to be rewritten or removed as a whole.
+const QLatin1String ownMarker("X-Lullwick-Autostart");
+
+bool isGroupHeader(const QString& line) {
+    return line.trimmed().startsWith(u'[');
+}
+
+bool isMainGroup(const QString& line) {
+    return line.trimmed() == QLatin1String("[Desktop Entry]");
+}
+
+QString keyOf(const QString& line) {
+    const qsizetype eq = line.indexOf(u'=');
+    return eq > 0 ? line.left(eq).trimmed() : QString();
+}
+
+// The value of a key of the [Desktop Entry] group; null when it is absent.
+QString mainValue(const QStringList& lines, QLatin1String key) {
+    bool inMain = false;
+    QString value;
+    for (const QString& line : lines) {
+        if (isGroupHeader(line))
+            inMain = isMainGroup(line);
+        else if (inMain && keyOf(line) == key)
+            value = line.mid(line.indexOf(u'=') + 1).trimmed();
+    }
+    return value;
+}
+
+// The lines with a key of the [Desktop Entry] group set to value, or removed when value is
+// null; every other line stays as it was.
+QStringList withMainValue(const QStringList& lines, QLatin1String key, const QString& value) {
+    QStringList result;
+    bool inMain = false;
+    bool written = false;
+    qsizetype endOfMain = -1;
+    for (const QString& line : lines) {
+        if (isGroupHeader(line)) {
+            inMain = isMainGroup(line);
+        } else if (inMain && keyOf(line) == key) {
+            if (!value.isNull() && !written)
+                result << key + u'=' + value;
+            written = true;
+            endOfMain = result.size();
+            continue;
+        }
+        result << line;
+        if (inMain && !line.trimmed().isEmpty())
+            endOfMain = result.size();
+    }
+    if (!written && !value.isNull() && endOfMain >= 0)
+        result.insert(endOfMain, key + u'=' + value);
+    return result;
+}
+
+std::optional<QString> writeAtomically(const QString& path, const QString& text) {
+    // Written beside and renamed over: the entry is the old one or the new one, never torn.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
+        return QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
+    if (file.write(text.toUtf8()) < 0 || !file.commit())
+        return QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
+    return std::nullopt;
+}
+
+std::optional<QStringList> readLines(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return std::nullopt;
+    QStringList lines = QString::fromUtf8(file.readAll()).split(u'\n');
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    return lines;
+}
+
 } // namespace
 
-XdgAutostartLoginItem::XdgAutostartLoginItem(QString entryPath, QString executable)
-    : m_entryPath(std::move(entryPath)), m_executable(std::move(executable)) {
-    if (m_executable.isEmpty())
-        m_executable = QCoreApplication::applicationFilePath();
+XdgAutostartLoginItem::XdgAutostartLoginItem(QString entryPath, QString program,
+                                             QStringList arguments)
+    : m_entryPath(std::move(entryPath)), m_program(std::move(program)),
+      m_arguments(std::move(arguments)) {
+    if (m_program.isEmpty())
+        m_program = QCoreApplication::applicationFilePath();
 }
 
 QString XdgAutostartLoginItem::defaultEntryPath() {
@@ -76,61 +152,96 @@ QString XdgAutostartLoginItem::defaultEntryPath() {
            QStringLiteral("/autostart/") + QLatin1String(appId) + QStringLiteral(".desktop");
 }
 
+QString XdgAutostartLoginItem::startProgram(const QString& running, const QString& installed) {
+    const QFileInfo installedFile(installed);
+    if (installed.isEmpty() || !installedFile.isFile())
+        return running;
+    // A program replaced while it runs is known to the kernel only as "… (deleted)".
+    if (running.isEmpty() || !QFileInfo::exists(running))
+        return installed;
+    return installedFile.canonicalFilePath() == QFileInfo(running).canonicalFilePath() ? installed
+                                                                                       : running;
+}
+
 QString XdgAutostartLoginItem::entryText() const {
+    QString exec = quoteExecArgument(m_program);
+    for (const QString& argument : m_arguments)
+        exec += u' ' + quoteExecArgument(argument);
+    // The delay and the KDE and LXQt keys let the panel, and with it the tray, come up first.
     return QStringLiteral("[Desktop Entry]\n"
                           "Type=Application\n"
+                          "Version=1.4\n"
                           "Name=Lullwick\n"
                           "Comment=Clap twice to put the computer to sleep\n"
                           "Exec=%1\n"
                           "Icon=%2\n"
                           "Terminal=false\n"
+                          "StartupNotify=false\n"
                           "NoDisplay=true\n"
-                          "X-GNOME-Autostart-enabled=true\n")
-        .arg(escapeValue(quoteExecArgument(m_executable)), QLatin1String(appId));
+                          "X-GNOME-Autostart-enabled=true\n"
+                          "X-GNOME-Autostart-Delay=5\n"
+                          "X-KDE-autostart-after=panel\n"
+                          "X-LXQt-Need-Tray=true\n"
+                          "%3=true\n")
+        .arg(escapeValue(exec), QLatin1String(appId), ownMarker);
 }
 
 bool XdgAutostartLoginItem::isEnabled() const {
     // Read afresh every time: the desktop's own settings may have changed the entry.
     if (!QFileInfo(m_entryPath).isFile())
         return false;
-    QFile file(m_entryPath);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+    const std::optional<QStringList> lines = readLines(m_entryPath);
+    if (!lines)
         return false;
-    QTextStream in(&file);
-    bool inMainGroup = false;
-    while (!in.atEnd()) {
-        const QString line = in.readLine().trimmed();
-        if (line.startsWith(u'[')) {
-            inMainGroup = line == QLatin1String("[Desktop Entry]");
-        } else if (inMainGroup) {
-            const qsizetype eq = line.indexOf(u'=');
-            if (eq > 0 && line.left(eq).trimmed() == QLatin1String("Hidden") &&
-                line.mid(eq + 1).trimmed() == QLatin1String("true"))
-                return false;
-        }
-    }
-    return true;
+    return mainValue(*lines, QLatin1String("Hidden")) != QLatin1String("true") &&
+           mainValue(*lines, QLatin1String("X-GNOME-Autostart-enabled")) != QLatin1String("false");
 }
 
 std::optional<QString> XdgAutostartLoginItem::setEnabled(bool enabled) {
     const QFileInfo entry(m_entryPath);
-    if (!enabled) {
-        if (!entry.exists() && !entry.isSymLink())
+    const bool exists = entry.exists(); // false for a dangling link
+    if (exists && !entry.isFile())
+        return QStringLiteral("%1 is not a file").arg(m_entryPath);
+
+    std::optional<QStringList> lines;
+    if (exists) {
+        lines = readLines(m_entryPath);
+        if (!lines)
+            return QStringLiteral("cannot read %1").arg(m_entryPath);
+    }
+    const bool ours = !lines || mainValue(*lines, ownMarker) == QLatin1String("true");
+    if (ours && !enabled) {
+        if (!exists && !entry.isSymLink())
             return std::nullopt;
         QFile file(m_entryPath);
         if (!file.remove())
             return QStringLiteral("cannot remove %1: %2").arg(m_entryPath, file.errorString());
         return std::nullopt;
     }
+
+    QString text;
+    if (ours) {
+        text = entryText();
+    } else {
+        QStringList edited = *lines;
+        if (enabled) {
+            edited = withMainValue(edited, QLatin1String("Hidden"), QString());
+            const QLatin1String gnome("X-GNOME-Autostart-enabled");
+            if (!mainValue(edited, gnome).isNull())
+                edited = withMainValue(edited, gnome, QStringLiteral("true"));
+        } else {
+            edited = withMainValue(edited, QLatin1String("Hidden"), QStringLiteral("true"));
+            if (mainValue(edited, QLatin1String("Hidden")).isNull())
+                return QStringLiteral("%1 has no [Desktop Entry] group").arg(m_entryPath);
+        }
+        text = edited.join(u'\n') + u'\n';
+    }
     if (const auto problem = makeFolder(entry.absolutePath()))
         return problem;
-    // Written beside and renamed over: the entry is the old one or the new one, never torn.
-    QSaveFile file(m_entryPath);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
-        return QStringLiteral("cannot write %1: %2").arg(m_entryPath, file.errorString());
-    if (file.write(entryText().toUtf8()) < 0 || !file.commit())
-        return QStringLiteral("cannot write %1: %2").arg(m_entryPath, file.errorString());
-    return std::nullopt;
+    // A link is replaced by a file of our own, never written through into a file elsewhere.
+    if (entry.isSymLink() && !QFile::remove(m_entryPath))
+        return QStringLiteral("cannot replace the link %1").arg(m_entryPath);
+    return writeAtomically(m_entryPath, text);
 }
 
 } // namespace lullwick

@@ -5,6 +5,7 @@
 #include "MascotPictures.h"
 #include "MenuContent.h"
 #include "OnboardingWindowController.h"
+#include "TrayIconImage.h"
 #include "app/DesktopNotifier.h"
 #include "app/TrayHost.h"
 
@@ -109,7 +110,7 @@ void LullwickApp::updateIcon() {
     const QString name = iconName();
     if (m_tray->property("iconName").toString() == name)
         return;
-    m_tray->setIcon(QIcon(QStringLiteral(":/icons/%1.svg").arg(name)));
+    m_tray->setIcon(TrayIconImage::forSymbol(name));
     m_tray->setProperty("iconName", name);
 }
 

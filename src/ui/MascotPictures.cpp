@@ -1,7 +1,7 @@
 #include "MascotPictures.h"
 
-#include <QCoreApplication>
-#include <QDir>
+#include "PictureFolder.h"
+
 #include <QFileInfo>
 #include <QImage>
 
@@ -10,8 +10,7 @@ namespace lullwick {
 MascotPictures::MascotPictures(QString folder) : m_folder(std::move(folder)) {}
 
 QString MascotPictures::defaultFolder() {
-    return QDir::cleanPath(QCoreApplication::applicationDirPath() +
-                           QStringLiteral("/../share/lullwick"));
+    return PictureFolder::find();
 }
 
 std::optional<QPixmap> MascotPictures::image(MascotPose pose) {

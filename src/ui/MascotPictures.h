@@ -14,8 +14,7 @@ class MascotPictures {
 public:
     explicit MascotPictures(QString folder);
 
-    // Where the installed pictures are: share/lullwick beside the program's bin folder
-    // (the build tree has the same layout).
+    // Where the pictures are, for the running program (see PictureFolder).
     static QString defaultFolder();
 
     std::optional<QPixmap> image(MascotPose pose);

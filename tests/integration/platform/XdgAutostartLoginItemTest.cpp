@@ -22,6 +22,10 @@ class XdgAutostartLoginItemTest : public QObject {
         QFile file(path);
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
     }
+    QByteArray read(const QString& path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
     // desktop-file-validate's complaints, and the Exec line.
     QString validatedExec() {
         QProcess validator;
@@ -53,22 +57,113 @@ private slots:
         QCOMPARE(item.setEnabled(false), std::nullopt); // nothing to remove is no failure
     }
 
-    void hiddenOnlyInTheMainGroup_data() {
+    void switchedOffByEitherKeyOfTheMainGroup_data() {
         QTest::addColumn<QByteArray>("entry");
         QTest::addColumn<bool>("enabled");
+        QTest::newRow("plain") << QByteArray("[Desktop Entry]\nName=x\n") << true;
         QTest::newRow("hidden, with spaces")
             << QByteArray("[Desktop Entry]\nHidden = true \n") << false;
         QTest::newRow("hidden=false") << QByteArray("[Desktop Entry]\nHidden=false\n") << true;
-        QTest::newRow("hidden in an action")
-            << QByteArray("[Desktop Entry]\nName=x\n[Desktop Action x]\nHidden=true\n") << true;
+        QTest::newRow("GNOME off")
+            << QByteArray("[Desktop Entry]\nX-GNOME-Autostart-enabled=false\n") << false;
+        QTest::newRow("GNOME on") << QByteArray("[Desktop Entry]\nX-GNOME-Autostart-enabled=true\n")
+                                  << true;
+        QTest::newRow("both in an action")
+            << QByteArray("[Desktop Entry]\nName=x\n[Desktop Action x]\nHidden=true\n"
+                          "X-GNOME-Autostart-enabled=false\n")
+            << true;
     }
-    void hiddenOnlyInTheMainGroup() {
+    void switchedOffByEitherKeyOfTheMainGroup() {
         QFETCH(QByteArray, entry);
         write(m_entry, entry);
         XdgAutostartLoginItem item(m_entry, QStringLiteral("/usr/bin/lullwick"));
         QTEST(item.isEnabled(), "enabled");
-        QCOMPARE(item.setEnabled(true), std::nullopt); // ours replaces it
+        QCOMPARE(item.setEnabled(true), std::nullopt);
         QVERIFY(item.isEnabled());
+    }
+
+    void someoneElsesEntryIsSwitchedInPlaceAndKept() {
+        const QByteArray users =
+            "# mine\n[Desktop Entry]\nType=Application\nName=Lullwick\n"
+            "Exec=/opt/lullwick/bin/lullwick --sleep-command /usr/local/bin/nap\n"
+            "X-GNOME-Autostart-enabled=false\nActions=quit;\n"
+            "[Desktop Action quit]\nName=Quit\nExec=true\n";
+        write(m_entry, users);
+        XdgAutostartLoginItem item(m_entry, QStringLiteral("/usr/bin/lullwick"));
+        QCOMPARE(item.setEnabled(true), std::nullopt);
+        QVERIFY(item.isEnabled());
+        QByteArray expected = users;
+        expected.replace("X-GNOME-Autostart-enabled=false", "X-GNOME-Autostart-enabled=true");
+        QCOMPARE(read(m_entry), expected);
+
+        QCOMPARE(item.setEnabled(false), std::nullopt);
+        QVERIFY(!item.isEnabled());
+        expected.replace("Actions=quit;\n", "Actions=quit;\nHidden=true\n");
+        QCOMPARE(read(m_entry), expected);
+        QCOMPARE(validatedExec(),
+                 QStringLiteral("/opt/lullwick/bin/lullwick --sleep-command /usr/local/bin/nap"));
+
+        QCOMPARE(item.setEnabled(true), std::nullopt);
+        expected.replace("Hidden=true\n", "");
+        QCOMPARE(read(m_entry), expected);
+    }
+
+    void aLinkToAnEntryElsewhereIsReplacedNotWrittenThrough() {
+        const QString elsewhere = m_config.filePath(QStringLiteral("shared.desktop"));
+        const QByteArray shared = "[Desktop Entry]\nType=Application\nName=L\nExec=lullwick\n";
+        write(elsewhere, shared);
+        QVERIFY(QDir().mkpath(m_folder) && QFile::link(elsewhere, m_entry));
+        XdgAutostartLoginItem item(m_entry, QStringLiteral("/usr/bin/lullwick"));
+        QCOMPARE(item.setEnabled(false), std::nullopt);
+        QVERIFY(!item.isEnabled() && !QFileInfo(m_entry).isSymLink());
+        QCOMPARE(read(elsewhere), shared);
+    }
+
+    void theEntryCarriesTheSleepCommands() {
+        XdgAutostartLoginItem item(
+            m_entry, QStringLiteral("/usr/bin/lullwick"),
+            {QStringLiteral("--sleep-command"), QStringLiteral("/usr/local/bin/hibernate now"),
+             QStringLiteral("--sleep-fallback"), QStringLiteral("/bin/true")});
+        QCOMPARE(item.setEnabled(true), std::nullopt);
+        QCOMPARE(validatedExec(), QStringLiteral("/usr/bin/lullwick --sleep-command "
+                                                 "\"/usr/local/bin/hibernate now\" "
+                                                 "--sleep-fallback /bin/true"));
+        // The next start's options replace the old ones.
+        QCOMPARE(
+            XdgAutostartLoginItem(m_entry, QStringLiteral("/usr/bin/lullwick")).setEnabled(true),
+            std::nullopt);
+        QCOMPARE(validatedExec(), QStringLiteral("/usr/bin/lullwick"));
+    }
+
+    void startProgram_data() {
+        QTest::addColumn<QString>("running");
+        QTest::addColumn<QString>("installed");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("the installed file, reached through a link") << "link"
+                                                                    << "installed"
+                                                                    << "installed";
+        QTest::newRow("a build tree") << "build"
+                                      << "installed"
+                                      << "build";
+        QTest::newRow("replaced by an upgrade") << "gone"
+                                                << "installed"
+                                                << "installed";
+        QTest::newRow("nothing installed") << "build"
+                                           << "absent"
+                                           << "build";
+    }
+    void startProgram() {
+        QFETCH(QString, running);
+        QFETCH(QString, installed);
+        QFETCH(QString, expected);
+        QTemporaryDir programs;
+        write(programs.filePath(QStringLiteral("installed")), "#!/bin/sh\n");
+        write(programs.filePath(QStringLiteral("build")), "#!/bin/sh\n");
+        QVERIFY(QFile::link(programs.filePath(QStringLiteral("installed")),
+                            programs.filePath(QStringLiteral("link"))));
+        QCOMPARE(XdgAutostartLoginItem::startProgram(programs.filePath(running),
+                                                     programs.filePath(installed)),
+                 programs.filePath(expected));
     }
 
     void awkwardProgramPathsStayOneArgument_data() {
