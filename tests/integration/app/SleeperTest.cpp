@@ -1,5 +1,7 @@
 #include "app/Sleeper.h"
 
+#include "support/FakeSystemLog.h"
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -91,21 +93,26 @@ private:
 
 void SleeperTest::fallbackOnlyWhenPrimaryFails_data() {
     QTest::addColumn<QString>("primary"); // how the primary behaves
+    QTest::addColumn<bool>("hasFallback");
     QTest::addColumn<int>("primaryRuns");
     QTest::addColumn<int>("fallbackRuns");
 
-    QTest::newRow("exits 0") << "exit 0" << 1 << 0;
-    QTest::newRow("exits 1") << "exit 1" << 1 << 1;
-    QTest::newRow("exits 255") << "exit 255" << 1 << 1;
-    QTest::newRow("killed by a signal") << "kill -KILL $$" << 1 << 1;
-    QTest::newRow("missing") << "missing" << 0 << 1;
-    QTest::newRow("not executable") << "not executable" << 0 << 1;
-    QTest::newRow("bad interpreter") << "bad interpreter" << 0 << 1;
-    QTest::newRow("a directory") << "directory" << 0 << 1;
+    QTest::newRow("exits 0") << "exit 0" << true << 1 << 0;
+    QTest::newRow("exits 1") << "exit 1" << true << 1 << 1;
+    QTest::newRow("exits 255") << "exit 255" << true << 1 << 1;
+    QTest::newRow("killed by a signal") << "kill -KILL $$" << true << 1 << 1;
+    QTest::newRow("missing") << "missing" << true << 0 << 1;
+    QTest::newRow("not executable") << "not executable" << true << 0 << 1;
+    QTest::newRow("bad interpreter") << "bad interpreter" << true << 0 << 1;
+    QTest::newRow("a directory") << "directory" << true << 0 << 1;
+    QTest::newRow("exits 0, no fallback") << "exit 0" << false << 1 << 0;
+    QTest::newRow("exits 1, no fallback") << "exit 1" << false << 1 << 0;
+    QTest::newRow("missing, no fallback") << "missing" << false << 0 << 0;
 }
 
 void SleeperTest::fallbackOnlyWhenPrimaryFails() {
     QFETCH(QString, primary);
+    QFETCH(bool, hasFallback);
     QFETCH(int, primaryRuns);
     QFETCH(int, fallbackRuns);
 
@@ -129,12 +136,24 @@ void SleeperTest::fallbackOnlyWhenPrimaryFails() {
     const QString fallbackPath =
         scripts.write(QStringLiteral("fallback"), QStringLiteral("exit 1"));
 
-    Sleeper sleeper({primaryPath, {QStringLiteral("suspend")}}, {fallbackPath, {}});
+    FakeSystemLog log;
+    std::optional<Sleeper::Command> fallback;
+    if (hasFallback)
+        fallback = Sleeper::Command{fallbackPath, {}};
+    Sleeper sleeper({primaryPath, {QStringLiteral("suspend")}}, fallback, log);
     sleeper.sleepNow();
     settle(sleeper);
 
     QCOMPARE(scripts.runs(QStringLiteral("primary")).size(), primaryRuns);
     QCOMPARE(scripts.runs(QStringLiteral("fallback")).size(), fallbackRuns);
+    // Every failure of the primary is one line naming it; success is silent.
+    const bool failed = primary != QLatin1String("exit 0");
+    QCOMPARE(log.lines.size(), failed ? 1 : 0);
+    if (failed) {
+        QVERIFY2(log.lines[0].contains(primaryPath) && !log.lines[0].contains(u'\n'),
+                 qPrintable(log.lines[0]));
+        QCOMPARE(log.lines[0].contains(fallbackPath), hasFallback);
+    }
 }
 
 void SleeperTest::missingPrimaryStartsFallbackAtOnce() {
@@ -147,7 +166,8 @@ void SleeperTest::missingPrimaryStartsFallbackAtOnce() {
 
     for (const QString& primary :
          {scripts.path(QStringLiteral("missing")), QStringLiteral("lullwick-test-primary")}) {
-        Sleeper sleeper({primary, {}}, {fallbackPath, {}});
+        FakeSystemLog log;
+        Sleeper sleeper({primary, {}}, Sleeper::Command{fallbackPath, {}}, log);
         sleeper.sleepNow();
         // Started inside sleepNow(), with no primary child at all.
         const auto started = sleeper.findChildren<QProcess*>();
@@ -161,8 +181,9 @@ void SleeperTest::missingPrimaryStartsFallbackAtOnce() {
 
 void SleeperTest::bothMissing() {
     Scripts scripts;
+    FakeSystemLog log;
     Sleeper sleeper({scripts.path(QStringLiteral("primary")), {}},
-                    {scripts.path(QStringLiteral("fallback")), {}});
+                    Sleeper::Command{scripts.path(QStringLiteral("fallback")), {}}, log);
     sleeper.sleepNow();
     QVERIFY(sleeper.findChildren<QProcess*>().isEmpty());
     settle(sleeper);
@@ -174,7 +195,8 @@ void SleeperTest::twoCallsAreIndependent() {
         scripts.write(QStringLiteral("fallback"), QStringLiteral("exit 0"));
 
     const QString failing = scripts.write(QStringLiteral("failing"), QStringLiteral("exit 1"));
-    Sleeper failingSleeper({failing, {}}, {fallbackPath, {}});
+    FakeSystemLog log;
+    Sleeper failingSleeper({failing, {}}, Sleeper::Command{fallbackPath, {}}, log);
     failingSleeper.sleepNow();
     failingSleeper.sleepNow();
     settle(failingSleeper);
@@ -182,7 +204,7 @@ void SleeperTest::twoCallsAreIndependent() {
     QCOMPARE(scripts.runs(QStringLiteral("fallback")).size(), 2);
 
     const QString working = scripts.write(QStringLiteral("working"), QStringLiteral("exit 0"));
-    Sleeper workingSleeper({working, {}}, {fallbackPath, {}});
+    Sleeper workingSleeper({working, {}}, Sleeper::Command{fallbackPath, {}}, log);
     workingSleeper.sleepNow();
     workingSleeper.sleepNow();
     settle(workingSleeper);
@@ -198,7 +220,9 @@ void SleeperTest::argumentsReachProgramUnchanged() {
     const QStringList tricky{QStringLiteral("suspend"), QStringLiteral("two words"),
                              QStringLiteral("$HOME"),   QStringLiteral("\"quoted\"; exit 9"),
                              QStringLiteral("*"),       QString()};
-    Sleeper sleeper({primary, tricky}, {fallback, {QStringLiteral("-e"), QStringLiteral("x y")}});
+    FakeSystemLog log;
+    Sleeper sleeper({primary, tricky},
+                    Sleeper::Command{fallback, {QStringLiteral("-e"), QStringLiteral("x y")}}, log);
     sleeper.sleepNow();
     settle(sleeper);
     QCOMPARE(scripts.runs(QStringLiteral("primary")),
