@@ -7,10 +7,12 @@
 #include <QDBusMessage>
 #include <QDBusUnixFileDescriptor>
 #include <QDeadlineTimer>
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QTest>
 #include <chrono>
 #include <memory>
+#include <vector>
 
 using namespace lullwick;
 
@@ -21,13 +23,12 @@ constexpr int serviceStartTimeoutMs = 30000;
 // Far beyond the real source timeout, so that a stand-in that is slow on a loaded machine is
 // not taken for one that never answers.
 constexpr std::chrono::milliseconds answerTimeout{5000};
-// Short enough to keep the cases with a silent service quick, long enough for the others.
-constexpr std::chrono::milliseconds silenceTimeout{1000};
 
 const QString logindName = QStringLiteral("org.freedesktop.login1");
 const QString logindPath = QStringLiteral("/org/freedesktop/login1");
 const QString gnomeName = QStringLiteral("org.gnome.SessionManager");
 const QString gnomePath = QStringLiteral("/org/gnome/SessionManager");
+const QString kdeName = QStringLiteral("org.kde.Solid.PowerManagement.PolicyAgent");
 const QString mockInterface = QStringLiteral("org.freedesktop.DBus.Mock");
 
 QString templatePath(const char* file) {
@@ -95,13 +96,14 @@ QDBusMessage call(const QDBusConnection& bus, const QString& service, const QStr
 }
 
 // Makes the logind mock list exactly these inhibitors: Python tuples (what, who, why, mode,
-// uid, pid), in this order.
-bool setLogindInhibitors(const QString& pythonList) {
-    const QDBusMessage reply =
-        call(QDBusConnection::systemBus(), logindName, logindPath, mockInterface,
-             QStringLiteral("AddMethod"),
-             {QString(), QStringLiteral("ListInhibitors"), QString(), QStringLiteral("a(ssssuu)"),
-              QStringLiteral("ret = ") + pythonList});
+// uid, pid), in this order, answering after delayMs.
+bool setLogindInhibitors(const QString& pythonList, int delayMs = 0) {
+    const QString code =
+        QStringLiteral("time.sleep(%1); ret = %2").arg(delayMs / 1000.0).arg(pythonList);
+    const QDBusMessage reply = call(QDBusConnection::systemBus(), logindName, logindPath,
+                                    mockInterface, QStringLiteral("AddMethod"),
+                                    {QString(), QStringLiteral("ListInhibitors"), QString(),
+                                     QStringLiteral("a(ssssuu)"), code});
     return reply.type() == QDBusMessage::ReplyMessage;
 }
 
@@ -332,8 +334,7 @@ void DBusInhibitorSourceTest::policyAgent() {
     QFETCH(QStringList, holders);
     QFETCH(bool, videoPlaying);
 
-    const auto agent = startMock(QDBusConnection::sessionBus(),
-                                 QStringLiteral("org.kde.Solid.PowerManagement.PolicyAgent"),
+    const auto agent = startMock(QDBusConnection::sessionBus(), kdeName,
                                  templatePath("kde_policy_agent.py"), parameters);
     QVERIFY(agent->waitUntilReady());
     DBusInhibitorSource source(QDBusConnection::systemBus(), QDBusConnection::sessionBus(),
@@ -343,59 +344,72 @@ void DBusInhibitorSourceTest::policyAgent() {
 }
 
 void DBusInhibitorSourceTest::serviceThatNeverAnswers_data() {
-    QTest::addColumn<bool>("hangOnSystemBus"); // else the session manager hangs
-    QTest::addColumn<bool>("otherHasVideo");
+    QTest::addColumn<QStringList>("silent"); // services that own their name and never answer
+    QTest::addColumn<QString>("answering");  // a service with a video, or none
+    QTest::addColumn<int>("answerDelayMs");  // per call it answers
+    QTest::addColumn<bool>("videoPlaying");
+    QTest::addColumn<int>("maxMs"); // for the whole check, with the real bound
 
-    QTest::newRow("logind hangs, alone") << true << false;
-    QTest::newRow("logind hangs, session manager has an idle inhibitor") << true << true;
-    QTest::newRow("session manager hangs, alone") << false << false;
-    QTest::newRow("session manager hangs, logind has an idle inhibitor") << false << true;
+    QTest::newRow("every service silent")
+        << QStringList{logindName, gnomeName, kdeName} << QString() << 0 << false << 300;
+    QTest::newRow("logind answers at 200 ms, the session manager never")
+        << QStringList{gnomeName, kdeName} << logindName << 200 << true << 300;
+    // Its list at 100 ms, then app id and flags at 200 and 300 ms: the second round has a
+    // bound of its own.
+    QTest::newRow("the session manager answers each call in 100 ms, logind never")
+        << QStringList{logindName, kdeName} << gnomeName << 100 << true << 500;
 }
 
 void DBusInhibitorSourceTest::serviceThatNeverAnswers() {
-    QFETCH(bool, hangOnSystemBus);
-    QFETCH(bool, otherHasVideo);
+    QFETCH(QStringList, silent);
+    QFETCH(QString, answering);
+    QFETCH(int, answerDelayMs);
+    QFETCH(bool, videoPlaying);
+    QFETCH(int, maxMs);
 
-    // Owns the name, then never reads a message: every call to it goes unanswered.
-    const QDBusConnection hangBus =
-        hangOnSystemBus ? QDBusConnection::systemBus() : QDBusConnection::sessionBus();
-    const QString hangName = hangOnSystemBus ? logindName : gnomeName;
-    const QString script =
-        QStringLiteral("import dbus, os, time\n"
-                       "bus = dbus.bus.BusConnection(os.environ['%1'])\n"
-                       "bus.request_name('%2')\n"
-                       "time.sleep(3600)\n")
-            .arg(hangOnSystemBus ? "DBUS_SYSTEM_BUS_ADDRESS" : "DBUS_SESSION_BUS_ADDRESS",
-                 hangName);
-    const Service hanging(hangBus, hangName, {QStringLiteral("-c"), script});
-    QVERIFY(hanging.waitUntilReady());
-
-    std::unique_ptr<Service> other;
-    std::optional<uint> cookie;
-    if (otherHasVideo) {
-        if (hangOnSystemBus) {
-            other = startMock(QDBusConnection::sessionBus(), gnomeName,
-                              templatePath("gnome_session_manager.py"));
-            QVERIFY(other->waitUntilReady());
-            cookie = gnomeInhibit(QStringLiteral("org.mozilla.firefox"), 8);
-            QVERIFY(cookie);
-        } else {
-            other = startMock(QDBusConnection::systemBus(), logindName, QStringLiteral("logind"));
-            QVERIFY(other->waitUntilReady());
-            QVERIFY(setLogindInhibitors(
-                QStringLiteral("[('idle', 'vlc', 'video', 'block', 1000, 4000)]")));
-        }
+    std::vector<std::unique_ptr<Service>> services;
+    for (const QString& name : silent) {
+        // Owns the name, then never reads a message: every call to it goes unanswered.
+        const bool system = name == logindName;
+        const QString script =
+            QStringLiteral("import dbus, os, time\n"
+                           "bus = dbus.bus.BusConnection(os.environ['%1'])\n"
+                           "bus.request_name('%2')\n"
+                           "time.sleep(3600)\n")
+                .arg(system ? "DBUS_SYSTEM_BUS_ADDRESS" : "DBUS_SESSION_BUS_ADDRESS", name);
+        services.push_back(std::make_unique<Service>(
+            system ? QDBusConnection::systemBus() : QDBusConnection::sessionBus(), name,
+            QStringList{QStringLiteral("-c"), script}));
+    }
+    if (answering == logindName) {
+        services.push_back(
+            startMock(QDBusConnection::systemBus(), logindName, QStringLiteral("logind")));
+    } else if (answering == gnomeName) {
+        services.push_back(startMock(
+            QDBusConnection::sessionBus(), gnomeName, templatePath("gnome_session_manager.py"),
+            QStringLiteral("{\"delay\": %1}").arg(answerDelayMs / 1000.0)));
+    }
+    for (const auto& service : services)
+        QVERIFY(service->waitUntilReady());
+    if (answering == logindName) {
+        QVERIFY(setLogindInhibitors(
+            QStringLiteral("[('idle', 'vlc', 'video', 'block', 1000, 4000)]"), answerDelayMs));
+    } else if (answering == gnomeName) {
+        QVERIFY(gnomeInhibit(QStringLiteral("org.mozilla.firefox"), 8));
     }
 
-    DBusInhibitorSource source(QDBusConnection::systemBus(), QDBusConnection::sessionBus(),
-                               silenceTimeout);
+    DBusInhibitorSource source(QDBusConnection::systemBus(), QDBusConnection::sessionBus());
     // The wait must not run the event loop: a queued call stays queued until it is over.
     bool delivered = false;
     QMetaObject::invokeMethod(
         this, [&delivered] { delivered = true; }, Qt::QueuedConnection);
+    QElapsedTimer clock;
+    clock.start();
     const bool playing = isVideoPlaying(source);
+    const qint64 elapsedMs = clock.elapsed();
     QVERIFY(!delivered);
-    QCOMPARE(playing, otherHasVideo);
+    QCOMPARE(playing, videoPlaying);
+    QVERIFY2(elapsedMs < maxMs, qPrintable(QString::number(elapsedMs)));
     QTRY_VERIFY(delivered);
 }
 
