@@ -83,6 +83,10 @@ private slots:
         QTest::newRow("id as number")
             << list(R"({"id":7,"startMinutes":1,"endMinutes":2,"isEnabled":true})");
         QTest::newRow("trailing garbage") << ("[" + good + "] x");
+        QTest::newRow("start negative") << list(
+            R"({"id":"3F2504E0-4F89-11D3-9A0C-0305E82C3301","startMinutes":-1,"endMinutes":2,"isEnabled":true})");
+        QTest::newRow("end at 1440") << list(
+            R"({"id":"3F2504E0-4F89-11D3-9A0C-0305E82C3301","startMinutes":1,"endMinutes":1440,"isEnabled":true})");
     }
     void unusableValuesAreRejectedWhole() {
         QFETCH(QByteArray, json);
