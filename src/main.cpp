@@ -147,8 +147,9 @@ int runTray(const Invocation& invocation, int& argc, char** argv) {
     // A tray application: closing any window must not end it.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    FilePreferencesStore store(FilePreferencesStore::defaultPath());
     SyslogSystemLog log;
+    FilePreferencesStore store(FilePreferencesStore::defaultPath(),
+                               [&log](const QString& line) { log.write(line); });
     DesktopMicrophonePermission microphone;
     XdgAutostartLoginItem loginItem;
     Sleeper sleeper(sleepCommand(invocation.sleepCommand, "/usr/bin/systemctl"),
