@@ -34,6 +34,7 @@
 #include <QStandardPaths>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <unistd.h>
 
 namespace {
@@ -84,6 +85,14 @@ Sleeper::Command sleepCommand(const QString& program, const char* systemProgram)
     if (program.isEmpty())
         return {QString::fromLatin1(systemProgram), {QStringLiteral("suspend")}};
     return {program, {}};
+}
+
+// A lock or hibernate script of the user's that fails must not end in a suspend: the system's
+// fallback only backs up the system's own command. loginctl serves systems without systemd.
+std::optional<Sleeper::Command> sleepFallback(const Invocation& invocation) {
+    if (!invocation.sleepCommand.isEmpty() && invocation.sleepFallback.isEmpty())
+        return std::nullopt;
+    return sleepCommand(invocation.sleepFallback, "/usr/bin/loginctl");
 }
 
 // The session bus where there is one. With none announced, libdbus would launch a stray bus
@@ -167,8 +176,9 @@ int runTray(const Invocation& invocation, int& argc, char** argv) {
     // A tray application: closing any window must not end it.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    FilePreferencesStore store(FilePreferencesStore::defaultPath());
     SyslogSystemLog log;
+    FilePreferencesStore store(FilePreferencesStore::defaultPath(),
+                               [&log](const QString& line) { log.write(line); });
     MicrophoneQuestion question;
     StoredMicrophonePermission microphone(
         store, [&question](std::function<void(bool)> reply) { question.ask(std::move(reply)); });
@@ -179,7 +189,7 @@ int runTray(const Invocation& invocation, int& argc, char** argv) {
         sleepArguments(invocation));
     // loginctl serves systems without systemd (elogind).
     Sleeper sleeper(sleepCommand(invocation.sleepCommand, "/usr/bin/systemctl"),
-                    sleepCommand(invocation.sleepFallback, "/usr/bin/loginctl"));
+                    sleepFallback(invocation), log);
     PulseAudioInput audioInput;
     LogindWakeNotifier wake;
     SystemClock clock;

@@ -14,7 +14,8 @@ public:
     // The stored value of key, or an invalid QVariant when there is none.
     virtual QVariant value(const QString& key) const = 0;
 
-    // Stores the value and has it on disk before returning; false when it could not be saved.
+    // Stores the value and has it on disk before returning; false when it could not be saved,
+    // in which case it is still kept in memory.
     virtual bool setValue(const QString& key, const QVariant& value) = 0;
 };
 

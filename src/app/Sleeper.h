@@ -6,8 +6,11 @@
 #include <QProcess>
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 namespace lullwick {
+
+class SystemLog;
 
 // Puts the computer to sleep by running a command, and a second one when the first cannot be
 // started or fails. There are no default commands: the machine's own suspend is known only to
@@ -22,23 +25,27 @@ public:
         QStringList arguments;
     };
 
-    Sleeper(Command primary, Command fallback, QObject* parent = nullptr);
+    // Without a fallback, a failed primary ends the attempt.
+    Sleeper(Command primary, std::optional<Command> fallback, SystemLog& log,
+            QObject* parent = nullptr);
 
     // Starts the primary command and returns without waiting. The fallback runs at most once
     // per call: at once when the primary cannot be started, or when it exits non-zero or by a
-    // signal. The fallback's own outcome is ignored.
+    // signal. A failed primary is logged in one line; the fallback's own outcome is ignored.
     void sleepNow() override;
 
     const Command& primary() const { return m_primary; }
-    const Command& fallback() const { return m_fallback; }
+    const std::optional<Command>& fallback() const { return m_fallback; }
 
 private:
     // A child set up to run command, or none when the program cannot be started.
     QProcess* prepare(const Command& command);
+    void primaryFailed(const QString& reason);
     void runFallback();
 
     Command m_primary;
-    Command m_fallback;
+    std::optional<Command> m_fallback;
+    SystemLog& m_log;
 };
 
 } // namespace lullwick

@@ -1,5 +1,7 @@
 #include "ScheduleWindow.h"
 
+#include "Schedule.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -8,16 +10,13 @@
 namespace lullwick {
 namespace {
 
-// Integers beyond 2^53 cannot travel through a JSON number exactly; refuse them rather than
-// round them silently.
-constexpr double maxExactInteger = 9007199254740992.0;
-
-std::optional<std::int64_t> integerMember(const QJsonObject& object, const char* name) {
+// A minute of the day, 0…1439: anything else would show as a nonsense time of day.
+std::optional<std::int64_t> minuteMember(const QJsonObject& object, const char* name) {
     const QJsonValue value = object.value(QLatin1String(name));
     if (!value.isDouble())
         return std::nullopt;
     const double number = value.toDouble();
-    if (std::trunc(number) != number || std::fabs(number) > maxExactInteger)
+    if (std::trunc(number) != number || number < 0 || number >= double(minutesPerDay))
         return std::nullopt;
     return static_cast<std::int64_t>(number);
 }
@@ -71,8 +70,8 @@ std::optional<ScheduleWindows> decodeScheduleWindows(const QByteArray& json) {
             return std::nullopt;
         const QJsonObject object = element.toObject();
         const auto id = uuidMember(object);
-        const auto start = integerMember(object, "startMinutes");
-        const auto end = integerMember(object, "endMinutes");
+        const auto start = minuteMember(object, "startMinutes");
+        const auto end = minuteMember(object, "endMinutes");
         const QJsonValue enabled = object.value(QLatin1String("isEnabled"));
         if (!id || !start || !end || !enabled.isBool())
             return std::nullopt;

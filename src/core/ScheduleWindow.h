@@ -24,8 +24,8 @@ using ScheduleWindows = QList<ScheduleWindow>;
 // Compact JSON array of {"id","startMinutes","endMinutes","isEnabled"}, ids upper-case.
 QByteArray encodeScheduleWindows(const ScheduleWindows& windows);
 
-// Decodes only as a whole: any missing member or wrong JSON type makes the value unusable.
-// Members that are not listed are ignored.
+// Decodes only as a whole: any missing member, wrong JSON type or minute outside 0…1439
+// makes the value unusable. Members that are not listed are ignored.
 std::optional<ScheduleWindows> decodeScheduleWindows(const QByteArray& json);
 
 // The window used when no usable list is stored.

@@ -5,7 +5,6 @@
 #include <QDBusObjectPath>
 #include <QDBusPendingCall>
 #include <QDBusVariant>
-#include <QDeadlineTimer>
 #include <QVariantMap>
 
 namespace lullwick {
@@ -53,19 +52,17 @@ QVariantList recordsForWhat(const QString& what) {
     return records;
 }
 
-// Sends at once, with whatever time is left; an unconnected bus or a spent deadline gives an
-// already failed call.
-QDBusPendingCall ask(const QDBusConnection& bus, QDeadlineTimer deadline, const QString& service,
-                     const QString& path, const QString& interface, const QString& method,
-                     const QVariantList& arguments = {}) {
-    const qint64 remaining = deadline.remainingTime();
-    if (!bus.isConnected() || remaining <= 0)
+// Sends at once, bounded by its own timeout; an unconnected bus gives an already failed call.
+QDBusPendingCall ask(const QDBusConnection& bus, std::chrono::milliseconds bound,
+                     const QString& service, const QString& path, const QString& interface,
+                     const QString& method, const QVariantList& arguments = {}) {
+    if (!bus.isConnected())
         return QDBusPendingCall::fromError(QDBusError(QDBusError::Disconnected, {}));
     QDBusMessage message = QDBusMessage::createMethodCall(service, path, interface, method);
     message.setArguments(arguments);
     // Asking must not start a service that is not running.
     message.setAutoStartService(false);
-    return bus.asyncCall(message, static_cast<int>(remaining));
+    return bus.asyncCall(message, static_cast<int>(bound.count()));
 }
 
 // The reply's arguments when it is a reply of exactly this signature; waits for it first.
@@ -131,41 +128,54 @@ bool addPolicyAgentInhibitions(QDBusPendingCall& activeCall, QDBusPendingCall& h
 using GnomeInhibitorCalls = std::pair<QDBusPendingCall, QDBusPendingCall>;
 
 // The session manager lists inhibitor objects, whose app ids and flags take a second round:
-// waits for the list, then asks every inhibitor at once, within what is left of the time.
+// waits for the list, then asks every inhibitor at once, with a bound of their own.
 std::optional<QList<GnomeInhibitorCalls>> askGnomeInhibitors(QDBusPendingCall& listCall,
                                                              const QDBusConnection& bus,
-                                                             QDeadlineTimer deadline) {
+                                                             std::chrono::milliseconds bound) {
     const auto arguments = replyOf(listCall, QLatin1String("ao"));
     if (!arguments)
         return std::nullopt;
     QList<GnomeInhibitorCalls> calls;
     const auto paths = qdbus_cast<QList<QDBusObjectPath>>(arguments->at(0));
     for (const QDBusObjectPath& path : paths) {
-        calls.append({ask(bus, deadline, gnome::service, path.path(), gnome::inhibitor,
+        calls.append({ask(bus, bound, gnome::service, path.path(), gnome::inhibitor,
                           QStringLiteral("GetAppId")),
-                      ask(bus, deadline, gnome::service, path.path(), gnome::inhibitor,
+                      ask(bus, bound, gnome::service, path.path(), gnome::inhibitor,
                           QStringLiteral("GetFlags"))});
     }
     return calls;
 }
 
+// An inhibitor released between the list and the question about it.
+bool isGone(const QDBusPendingCall& call) {
+    const QDBusError::ErrorType error = call.error().type();
+    return error == QDBusError::UnknownObject || error == QDBusError::UnknownMethod;
+}
+
+// Adds the session manager's inhibitors only when it answered about every one of them: a
+// missing answer may be the very inhibitor of a playing video.
 bool addGnomeInhibitors(std::optional<QList<GnomeInhibitorCalls>>& calls,
                         AssertionSnapshot& snapshot) {
     if (!calls)
         return false;
+    AssertionSnapshot found;
     for (auto& [appIdCall, flagsCall] : *calls) {
         const auto appId = replyOf(appIdCall, QLatin1String("s"));
         const auto flags = replyOf(flagsCall, QLatin1String("u"));
-        if (!appId || !flags)
-            continue;
+        if (!appId || !flags) {
+            if (isGone(appIdCall) || isGone(flagsCall))
+                continue;
+            return false;
+        }
         const uint value = flags->at(0).toUInt();
         QVariantList records;
         if (value & gnome::idleFlag)
             records.append(record(idleDisplayType));
         if (value & gnome::suspendFlag)
             records.append(record(systemSleepType));
-        snapshot.append({appId->at(0).toString(), records});
+        found.append({appId->at(0).toString(), records});
     }
+    snapshot.append(found);
     return true;
 }
 
@@ -177,23 +187,23 @@ DBusInhibitorSource::DBusInhibitorSource(QDBusConnection systemBus, QDBusConnect
       m_sourceTimeout(sourceTimeout) {}
 
 std::optional<AssertionSnapshot> DBusInhibitorSource::snapshot() {
-    // The sources are asked together and share one deadline, so the whole call lasts about
-    // one source timeout, however many of them hang.
-    const QDeadlineTimer deadline(m_sourceTimeout);
-    QDBusPendingCall gnomeCall = ask(m_sessionBus, deadline, gnome::service, gnome::path,
+    // Every service is asked at once and each call has its own bound, so the waits overlap:
+    // with every service silent the whole check lasts one bound.
+    const auto bound = m_sourceTimeout;
+    QDBusPendingCall gnomeCall = ask(m_sessionBus, bound, gnome::service, gnome::path,
                                      gnome::manager, QStringLiteral("GetInhibitors"));
-    QDBusPendingCall logindCall = ask(m_systemBus, deadline, logind::service, logind::path,
+    QDBusPendingCall logindCall = ask(m_systemBus, bound, logind::service, logind::path,
                                       logind::manager, QStringLiteral("ListInhibitors"));
     QDBusPendingCall kdeActiveCall =
-        ask(m_sessionBus, deadline, kde::service, kde::path,
+        ask(m_sessionBus, bound, kde::service, kde::path,
             QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"),
             {kde::agent, QStringLiteral("ActiveInhibitions")});
     QDBusPendingCall kdeHasCall =
-        ask(m_sessionBus, deadline, kde::service, kde::path, kde::agent,
+        ask(m_sessionBus, bound, kde::service, kde::path, kde::agent,
             QStringLiteral("HasInhibition"), {QVariant::fromValue(kde::changeScreenSettings)});
-    // The session manager's second round goes out before any wait on the others eats into its
-    // time.
-    auto gnomeCalls = askGnomeInhibitors(gnomeCall, m_sessionBus, deadline);
+    // The session manager's second round goes out as soon as its list is in, before any wait
+    // on the others.
+    auto gnomeCalls = askGnomeInhibitors(gnomeCall, m_sessionBus, bound);
 
     AssertionSnapshot snapshot;
     bool answered = addLogindInhibitors(logindCall, snapshot);

@@ -12,9 +12,11 @@ namespace lullwick {
 // becomes a "PreventUserIdleDisplaySleep" record, one of sleep a "PreventSystemSleep" record,
 // keyed by the holder's pid where the service tells it, else by its app id.
 //
-// All services are asked at once, so their waits overlap; each one that is absent, errs or
-// has not answered in full within the source timeout contributes nothing. The wait blocks
-// the calling thread without running its event loop.
+// All services are asked at once, each bounded by the source timeout of its own, so their
+// waits overlap; each one that is absent, errs or has not answered in full within its bound
+// contributes nothing. The session manager's second round, asked once its list is in, has a
+// bound of its own too: the check lasts one bound when every service is silent, two at most.
+// The wait blocks the calling thread without running its event loop.
 class DBusInhibitorSource : public InhibitorSource {
 public:
     static constexpr std::chrono::milliseconds defaultSourceTimeout{250};

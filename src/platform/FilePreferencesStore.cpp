@@ -89,16 +89,23 @@ QString FilePreferencesStore::defaultPath() {
 }
 
 void FilePreferencesStore::load() {
-    QFile file(m_path);
-    if (!file.exists())
+    const QFileInfo info(m_path);
+    if (!info.exists() && !info.isSymLink())
         return;
 
+    QFile file(m_path);
     QString problem;
-    if (!file.open(QIODevice::ReadOnly)) {
+    QByteArray content;
+    // A pipe or a device would block or never end; a huge file would stall the start.
+    if (!info.isFile())
+        problem = QStringLiteral("not a regular file");
+    else if (!file.open(QIODevice::ReadOnly))
         problem = file.errorString();
-    } else {
+    else if (content = file.read(maxFileSize + 1); content.size() > maxFileSize)
+        problem = QStringLiteral("larger than %1 bytes").arg(maxFileSize);
+    if (problem.isEmpty()) {
         QJsonParseError error{};
-        const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &error);
+        const QJsonDocument document = QJsonDocument::fromJson(content, &error);
         if (error.error != QJsonParseError::NoError)
             problem =
                 error.errorString() + QStringLiteral(" at offset ") + QString::number(error.offset);
@@ -131,32 +138,50 @@ QVariant FilePreferencesStore::value(const QString& key) const {
 
 bool FilePreferencesStore::setValue(const QString& key, const QVariant& value) {
     const std::optional<QJsonValue> json = toJson(value);
-    if (!json || m_readOnly)
+    if (!json)
         return false;
-    QJsonObject root = m_root;
-    root.insert(key, *json);
-    if (!save(root))
+    // Kept even when it cannot be saved: the next write that succeeds saves it too.
+    m_root.insert(key, *json);
+    if (m_readOnly)
         return false;
-    m_root = root;
-    return true;
+    const QString problem = save();
+    if (!problem.isEmpty() && !m_saveFailing) {
+        m_warn(QStringLiteral("Lullwick: could not save settings to %1 (%2); changes are kept "
+                              "until Lullwick quits")
+                   .arg(m_path, problem));
+    }
+    // One line for a run of failures, not one per change.
+    m_saveFailing = !problem.isEmpty();
+    return problem.isEmpty();
 }
 
-bool FilePreferencesStore::save(const QJsonObject& root) {
+QString FilePreferencesStore::save() {
     const QString folder = QFileInfo(m_path).absolutePath();
-    if (!QDir().mkpath(folder)) {
-        m_warn(QStringLiteral("Lullwick: could not save settings: cannot create %1").arg(folder));
-        return false;
-    }
-    // QSaveFile writes a temporary file, syncs it and renames it over the old one: a crash
-    // at any point leaves either the old file or the new one.
+    if (!QDir().mkpath(folder))
+        return QStringLiteral("cannot create the folder %1").arg(folder);
+    // QSaveFile writes a temporary file beside the target of a symbolic link, syncs it and
+    // renames it over that target: a crash at any point leaves either the old file or the new
+    // one, and the link stays.
     QSaveFile file(m_path);
-    if (!file.open(QIODevice::WriteOnly) ||
-        file.write(QJsonDocument(root).toJson(QJsonDocument::Indented)) < 0 || !file.commit()) {
-        m_warn(QStringLiteral("Lullwick: could not save settings to %1: %2")
-                   .arg(m_path, file.errorString()));
-        return false;
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return file.errorString();
+    // Buffered, a write cut short by a full disk goes unnoticed and the truncated file is
+    // committed (Qt 6.4); unbuffered, the short count shows, and writing the rest gives the
+    // reason.
+    const QByteArray content = QJsonDocument(m_root).toJson(QJsonDocument::Indented);
+    qint64 written = 0;
+    while (written < content.size()) {
+        const qint64 count = file.write(content.constData() + written, content.size() - written);
+        if (count <= 0) {
+            const QString reason = file.errorString();
+            file.cancelWriting();
+            return reason;
+        }
+        written += count;
     }
-    return true;
+    if (!file.commit())
+        return file.errorString();
+    return {};
 }
 
 } // namespace lullwick

@@ -14,8 +14,12 @@ class FilePreferencesStore : public PreferencesStore {
 public:
     using Warn = std::function<void(const QString& line)>;
 
-    // Reads path; an unreadable or unparsable file is moved aside (never overwritten) and
-    // the store starts empty. Each problem is one line through warn (stderr by default).
+    // Above this a settings file is not read: it cannot be one of ours.
+    static constexpr qint64 maxFileSize = 1024 * 1024;
+
+    // Reads path; an unreadable, unparsable, oversized or non-regular file is moved aside
+    // (never overwritten) and the store starts empty. Each problem is one line through warn
+    // (stderr by default); a run of failed saves is one line.
     explicit FilePreferencesStore(QString path, Warn warn = {});
 
     // $XDG_CONFIG_HOME/lullwick/settings.json
@@ -28,13 +32,15 @@ public:
 
 private:
     void load();
-    bool save(const QJsonObject& root);
+    // Writes m_root; the reason when it could not.
+    QString save();
 
     QString m_path;
     Warn m_warn;
     QJsonObject m_root;
     // Set when a bad file could not be moved aside: saving would destroy it.
     bool m_readOnly = false;
+    bool m_saveFailing = false;
 };
 
 } // namespace lullwick

@@ -1,5 +1,7 @@
 #include "app/Sleeper.h"
 
+#include "support/FakeSystemLog.h"
+
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
@@ -43,19 +45,24 @@ class SleeperTest : public QObject {
 private slots:
     void fallbackOnlyWhenThePrimaryFails_data() {
         QTest::addColumn<QString>("primary"); // how the primary behaves
+        QTest::addColumn<bool>("hasFallback");
         QTest::addColumn<int>("primaryRuns"); // of two calls
         QTest::addColumn<int>("fallbackRuns");
-        QTest::newRow("exits 0") << "exit 0" << 2 << 0;
-        QTest::newRow("exits 255") << "exit 255" << 2 << 2;
-        QTest::newRow("killed by a signal") << "kill -KILL $$" << 2 << 2;
-        QTest::newRow("missing") << "missing" << 0 << 2;
-        QTest::newRow("not executable") << "not executable" << 0 << 2;
-        QTest::newRow("bad interpreter") << "#!/nonexistent/interpreter\n" << 0 << 2;
-        QTest::newRow("a directory") << "directory" << 0 << 2;
-        QTest::newRow("a bare name, even on PATH") << "bare" << 0 << 2;
+        QTest::newRow("exits 0") << "exit 0" << true << 2 << 0;
+        QTest::newRow("exits 255") << "exit 255" << true << 2 << 2;
+        QTest::newRow("killed by a signal") << "kill -KILL $$" << true << 2 << 2;
+        QTest::newRow("missing") << "missing" << true << 0 << 2;
+        QTest::newRow("not executable") << "not executable" << true << 0 << 2;
+        QTest::newRow("bad interpreter") << "#!/nonexistent/interpreter\n" << true << 0 << 2;
+        QTest::newRow("a directory") << "directory" << true << 0 << 2;
+        QTest::newRow("a bare name, even on PATH") << "bare" << true << 0 << 2;
+        QTest::newRow("exits 0, no fallback") << "exit 0" << false << 2 << 0;
+        QTest::newRow("exits 1, no fallback") << "exit 1" << false << 2 << 0;
+        QTest::newRow("missing, no fallback") << "missing" << false << 0 << 0;
     }
     void fallbackOnlyWhenThePrimaryFails() {
         QFETCH(QString, primary);
+        QFETCH(bool, hasFallback);
         QFETCH(int, primaryRuns);
         QDir(m_dir.path()).removeRecursively();
         QDir().mkpath(m_dir.path());
@@ -73,8 +80,11 @@ private slots:
         // Arguments go to the program unchanged, never through a shell; the fallback fails
         // too, and its status leads nowhere.
         const QStringList tricky{QStringLiteral("two words"), QStringLiteral("$HOME;*"), QString()};
-        Sleeper sleeper({path, tricky},
-                        {script(QStringLiteral("fallback"), QStringLiteral("exit 1")), {}});
+        const QString fallback = script(QStringLiteral("fallback"), QStringLiteral("exit 1"));
+        FakeSystemLog log;
+        Sleeper sleeper(
+            {path, tricky},
+            hasFallback ? std::optional<Sleeper::Command>({fallback, {}}) : std::nullopt, log);
         sleeper.sleepNow();
         sleeper.sleepNow();
         // Every child is reaped and its handle freed.
@@ -82,11 +92,18 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(children(), 0, 30000);
         QCOMPARE(runs(QStringLiteral("primary")), QStringList(primaryRuns, "two words|$HOME;*||"));
         QTEST(int(runs(QStringLiteral("fallback")).size()), "fallbackRuns");
+        // Each failure of the primary is one line naming it and what follows; success is silent.
+        const bool failed = primary != QLatin1String("exit 0");
+        QCOMPARE(log.lines.size(), failed ? 2 : 0);
+        for (const QString& line : log.lines)
+            QVERIFY2(line.contains(path) && line.contains(fallback) == hasFallback,
+                     qPrintable(line));
     }
 
     void aMissingFallbackIsSkipped() {
+        FakeSystemLog log;
         Sleeper sleeper({m_dir.filePath(QStringLiteral("a")), {}},
-                        {m_dir.filePath(QStringLiteral("b")), {}});
+                        Sleeper::Command{m_dir.filePath(QStringLiteral("b")), {}}, log);
         sleeper.sleepNow();
         QVERIFY(sleeper.findChildren<QProcess*>().isEmpty());
     }

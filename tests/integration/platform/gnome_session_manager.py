@@ -1,7 +1,10 @@
 '''dbusmock template: the GNOME session manager's inhibitors.
 
 Inhibit() creates an Inhibitor object as gnome-session does; GetInhibitors() lists them.
+Parameter "delay": seconds a busy session manager takes to answer each list or inhibitor call.
 '''
+
+import time
 
 import dbus
 
@@ -16,6 +19,7 @@ def load(mock, parameters):
     # pylint: disable=unused-argument
     mock.next_cookie = 1
     mock.inhibitors = {}
+    mock.delay = float(parameters.get('delay', 0))
 
 
 @dbus.service.method(MAIN_IFACE, in_signature='susu', out_signature='u')
@@ -23,10 +27,11 @@ def Inhibit(self, app_id, toplevel_xid, reason, flags):
     cookie = self.next_cookie
     self.next_cookie += 1
     path = f'{MAIN_OBJ}/Inhibitor{cookie}'
+    wait = f'time.sleep({self.delay}); '
     self.AddObject(path, INHIBITOR_IFACE, {}, [
-        ('GetAppId', '', 's', f'ret = {str(app_id)!r}'),
+        ('GetAppId', '', 's', f'{wait}ret = {str(app_id)!r}'),
         ('GetReason', '', 's', f'ret = {str(reason)!r}'),
-        ('GetFlags', '', 'u', f'ret = {int(flags)}'),
+        ('GetFlags', '', 'u', f'{wait}ret = {int(flags)}'),
         ('GetToplevelXid', '', 'u', f'ret = {int(toplevel_xid)}'),
         ('GetClientId', '', 'o', 'ret = "/"'),
     ])
@@ -43,6 +48,7 @@ def Uninhibit(self, cookie):
 
 @dbus.service.method(MAIN_IFACE, in_signature='', out_signature='ao')
 def GetInhibitors(self):
+    time.sleep(self.delay)
     return dbus.Array([dbus.ObjectPath(path) for path, _ in self.inhibitors.values()],
                       signature='o')
 

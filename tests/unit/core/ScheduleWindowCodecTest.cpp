@@ -46,6 +46,8 @@ private slots:
         QTest::newRow("start as text") << with(":1,", ":\"1\",");
         QTest::newRow("start with a fraction") << with(":1,", ":1.5,");
         QTest::newRow("end beyond 2^53") << with(":2,", ":1e300,");
+        QTest::newRow("start negative") << with(":1,", ":-1,");
+        QTest::newRow("end at 1440") << with(":2,", ":1440,");
     }
     void unusableValuesAreRejectedWhole() {
         QFETCH(QByteArray, element);
