@@ -87,8 +87,9 @@ class DoubleClapFlow(unittest.TestCase):
         if DARK:
             (config / "kdeglobals").write_text(KDE_DARK_COLOURS)
             env.update(QT_QPA_PLATFORMTHEME="kde", KDE_SESSION_VERSION="5")
-        self.app = subprocess.Popen([BINARY, "--trace-latency", "--sleep-command", self.sleep_script,
-                                     "--sleep-fallback", self.sleep_script], env=env)
+        self.app = subprocess.Popen([BINARY, "--trace-latency", "--sleep-command",
+                                     self.sleep_script, "--sleep-fallback", self.sleep_script],
+                                    env=env)
         self.addCleanup(stop, self.app)
         self.assertTrue(wait_for(lambda: microphone_streams() == 1), "no microphone")
         time.sleep(1.0)  # the first buffers of a new stream are still on their way
