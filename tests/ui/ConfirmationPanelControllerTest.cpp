@@ -132,15 +132,17 @@ private slots:
     void everyTextIsLegibleInLightAndDark_data() {
         QTest::addColumn<QPalette>("palette");
         QTest::addColumn<QColor>("desktop");
-        QTest::newRow("light") << QStyleFactory::create(QStringLiteral("Fusion"))->standardPalette()
-                               << QColor(Qt::black);
-        QTest::newRow("dark") << darkPalette() << QColor(Qt::white);
+        QTest::addColumn<bool>("video"); // other words, wider, in the same colours
+        const QPalette light = QStyleFactory::create(QStringLiteral("Fusion"))->standardPalette();
+        QTest::newRow("light") << light << QColor(Qt::black) << false;
+        QTest::newRow("dark, video") << darkPalette() << QColor(Qt::white) << true;
     }
     void everyTextIsLegibleInLightAndDark() {
         QFETCH(QPalette, palette);
         QFETCH(QColor, desktop);
+        QFETCH(bool, video);
         QApplication::setPalette(palette);
-        ConfirmationView* card = show(false);
+        ConfirmationView* card = show(video);
         FloatingPanel* panel = m_controller.panel();
         QImage image(panel->size(), QImage::Format_RGB32);
         image.fill(desktop);
