@@ -45,3 +45,32 @@ def stop(process):
         except subprocess.TimeoutExpired:
             process.kill()
     return process.wait()
+
+
+def window_id(title):
+    # The visible X window with exactly this title, or None.
+    pattern = "^" + "".join("\\" + c if c in ".?*+()[]{}|^$\\" else c for c in title) + "$"
+    found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", pattern],
+                           capture_output=True, text=True).stdout.split()
+    return int(found[0]) if found else None
+
+
+def window_geometry(wid):
+    shell = subprocess.run(["xdotool", "getwindowgeometry", "--shell", str(wid)],
+                           capture_output=True, text=True, check=True).stdout
+    values = dict(line.split("=", 1) for line in shell.split())
+    return [int(values[key]) for key in ("X", "Y", "WIDTH", "HEIGHT")]
+
+
+def focused_window():
+    return int(subprocess.run(["xdotool", "getwindowfocus", "-f"], capture_output=True,
+                              text=True, check=True).stdout)
+
+
+def screenshot(path, title):
+    # The window and a little of the desktop around it.
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    x, y, width, height = window_geometry(window_id(title))
+    crop = f"{width + 20}x{height + 20}+{max(0, x - 10)}+{max(0, y - 10)}"
+    subprocess.run(["import", "-window", "root", "-crop", crop, "+repage", path], check=True,
+                   timeout=30)

@@ -19,8 +19,9 @@ class MascotViewTest : public QObject {
 
     QString fileOf(MascotPose pose) const { return m_dir.filePath(rawValue(pose) + ".png"); }
     void paint(MascotPose pose, QColor color) const {
-        QImage image(64, 64, QImage::Format_RGB32);
-        image.fill(color);
+        QImage image(64, 64, QImage::Format_ARGB32);
+        image.fill(Qt::transparent);
+        QPainter(&image).fillRect(0, 8, 64, 56, color); // room above, as the pictures have
         QVERIFY(image.save(fileOf(pose)));
     }
     QColor middle() { return m_view.grab().toImage().pixelColor(52, 70); }
@@ -57,18 +58,13 @@ private slots:
 
     // Up in 1.4 s easing in and out, down in 1.4 s, again; the base never moves.
     void breathesAboutTheBottomEdge() {
-        // Room above the artwork, as the mascot's pictures have, to swell into.
-        QImage art(64, 64, QImage::Format_ARGB32);
-        art.fill(Qt::transparent);
-        QPainter(&art).fillRect(0, 8, 64, 56, Qt::black);
-        QVERIFY(art.save(fileOf(MascotPose::alert)));
+        paint(MascotPose::alert, Qt::black);
         MascotView mascot(m_pictures, MascotPose::alert, false, 104);
         mascot.clock()->setCurrentTime(0);
         const QRect resting = inked(mascot);
-        const QList<std::pair<int, qreal>> breath{{0, 0.97},    {350, 0.9777}, {700, 1.0},
-                                                  {1400, 1.03}, {2100, 1.0},   {2800, 0.97},
-                                                  {4200, 1.03}};
-        for (auto [ms, scale] : breath) {
+        // clang-format off
+        for (auto [ms, scale] : {std::pair{0, 0.97}, {350, 0.9777}, {1400, 1.03}, {2100, 1.0}, {2800, 0.97}, {4200, 1.03}}) {
+            // clang-format on
             mascot.clock()->setCurrentTime(ms);
             QVERIFY2(qAbs(mascot.breathScale() - scale) < 0.0005, qPrintable(QString::number(ms)));
             const QRect now = inked(mascot);

@@ -20,18 +20,14 @@ private slots:
         QTest::addColumn<int>("chosen");
         // The primary on the right, a second screen on its left, a third below it.
         const QList<QRect> three{{0, 0, 1920, 1080}, {-1280, 0, 1280, 1024}, {0, 1080, 1920, 1080}};
-        QTest::newRow("active window on the left screen, pointer on the primary")
-            << three << Window(QRect(-900, 100, 600, 400)) << Pointer(QPoint(500, 500)) << 1;
-        QTest::newRow("active window across two screens: the one with more of it")
-            << three << Window(QRect(-200, 1000, 800, 400)) << Pointer() << 2;
-        QTest::newRow("no active window: under the pointer")
-            << three << Window() << Pointer(QPoint(100, 1500)) << 2;
-        QTest::newRow("active window off every screen: under the pointer")
-            << three << Window(QRect(5000, 5000, 10, 10)) << Pointer(QPoint(-10, 10)) << 1;
-        QTest::newRow("neither: the primary")
-            << three << Window() << Pointer(QPoint(-5000, 0)) << 0;
-        QTest::newRow("no screen at all")
-            << QList<QRect>{} << Window(QRect(0, 0, 10, 10)) << Pointer(QPoint(0, 0)) << -1;
+        // clang-format off
+        QTest::newRow("active window before the pointer") << three << Window({-900, 100, 600, 400}) << Pointer({500, 500}) << 1;
+        QTest::newRow("window across two: the one with more") << three << Window({-200, 1000, 800, 400}) << Pointer() << 2;
+        QTest::newRow("no window: under the pointer") << three << Window() << Pointer({100, 1500}) << 2;
+        QTest::newRow("window off every screen: pointer") << three << Window({5000, 5000, 10, 10}) << Pointer({-10, 10}) << 1;
+        QTest::newRow("neither: the primary") << three << Window() << Pointer({-5000, 0}) << 0;
+        QTest::newRow("no screen at all") << QList<QRect>{} << Window({0, 0, 10, 10}) << Pointer({0, 0}) << -1;
+        // clang-format on
     }
     void theScreenTheUserWorksOn() {
         QFETCH(QList<QRect>, screens);
