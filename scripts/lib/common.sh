@@ -3,11 +3,13 @@
 #   lw_traps                     stop what was started and remove the folders on any exit
 #   lw_tempdir VAR NAME          a private folder under $TMPDIR, removed at exit
 #   lw_started PID               a process to stop at exit (TERM, then KILL after 5 s)
+#   lw_started_in FILE           so is the one whose id FILE holds then (one restarted)
 #   lw_guard                     also stop them should this script be killed outright
 #   lw_wait_until SECONDS CMD…   polls CMD until it succeeds; fails after SECONDS
 #   lw_run CMD…                  runs CMD, returns its status, while signals stay handled
 
 lw_pids=()
+lw_pidfiles=()
 lw_folders=()
 lw_child=""
 lw_watchdog=""
@@ -21,8 +23,11 @@ lw_gone() { # PID: not running, or a zombie waiting to be reaped
 
 lw_cleanup() {
   set +e # whatever fails here, the rest must still be stopped and removed
-  local pid i all=("${lw_pids[@]}")
+  local pid i file all=("${lw_pids[@]}")
   [[ -n "$lw_watchdog" ]] && kill "$lw_watchdog" 2>/dev/null
+  for file in "${lw_pidfiles[@]}"; do
+    read -r pid 2>/dev/null <"$file" && [[ "$pid" =~ ^[0-9]+$ ]] && all+=("$pid")
+  done
   [[ -n "$lw_child" ]] && all+=("$lw_child")
   # The last started first: the command, then a desktop's window manager before its X server.
   for ((i = ${#all[@]} - 1; i >= 0; i--)); do kill "${all[i]}" 2>/dev/null; done
@@ -51,12 +56,14 @@ lw_tempdir() { # VAR NAME
 }
 
 lw_started() { lw_pids+=("$@"); }
+lw_started_in() { lw_pidfiles+=("$@"); }
 
 lw_guard() {
-  local parent=$$ pids="${lw_pids[*]}" folders=("${lw_folders[@]}")
+  local parent=$$ pids="${lw_pids[*]}" files=("${lw_pidfiles[@]}") folders=("${lw_folders[@]}")
   (
     # Polled: nothing tells a process that an unrelated one has died.
     while kill -0 "$parent" 2>/dev/null; do sleep 1; done
+    pids="$pids $(cat "${files[@]}" 2>/dev/null)"
     kill $pids 2>/dev/null
     sleep 1
     kill -9 $pids 2>/dev/null

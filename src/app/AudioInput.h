@@ -36,8 +36,14 @@ public:
     // nothing and succeeds.
     virtual std::optional<DetectorError> start(ClapDetector& detector) = 0;
 
-    // Stops capture and returns once the stream is gone; nothing when stopped.
+    // Stops capture, or the watch, and returns once the stream or connection is gone;
+    // nothing when stopped.
     virtual void stop() = 0;
+
+    // While stopped: keeps in touch with the sound server, with no stream, and emits
+    // configurationChanged once a microphone may be usable or the server went away. False
+    // when there is no server to watch. Ended by start() and stop().
+    virtual bool watch() = 0;
 
     // True between a successful start and stop (or the loss of the stream).
     virtual bool isRunning() const = 0;

@@ -3,6 +3,8 @@
 #include "AppState.h"
 #include "PostTo.h"
 
+#include <algorithm>
+
 namespace lullwick {
 
 ListeningController::ListeningController(AppState& state, AppServices services,
@@ -11,7 +13,10 @@ ListeningController::ListeningController(AppState& state, AppServices services,
       m_restarter(services.timers, services.audioInput,
                   {[this] { stopDetector(); }, [this] { return shouldListen(); },
                    [this] { startDetector(); }},
-                  this) {}
+                  this),
+      m_retry(services.timers.create(Timers::Mode::singleShot, this)) {
+    connect(m_retry, &Timer::timeout, this, &ListeningController::retry);
+}
 
 void ListeningController::start() {
     // Queued: a notice never runs inside whatever emitted it.
@@ -93,24 +98,54 @@ void ListeningController::startDetector() {
         return;
     }
     const std::optional<DetectorError> error = m_services.audioInput.start(m_state.detector());
+    m_watching = false;
     if (!error) {
+        m_retry->stop();
+        m_retryDelay = firstRetry;
+        m_logged.clear();
         m_state.setDetectorRunning(true);
         return;
     }
-    // No retry here: the tick tries again while listening is wanted. Log lines stay in
-    // English, whatever the language of the desktop, so that they can be searched for.
     m_state.setDetectorRunning(false);
-    m_services.log.write(QStringLiteral("Lullwick: could not start audio engine: ") +
-                         error->description);
+    // Log lines stay in English, whatever the language of the desktop, so that they can be
+    // searched for.
+    if (error->description != m_logged) {
+        m_logged = error->description;
+        m_services.log.write(QStringLiteral("Lullwick: could not start audio engine: ") +
+                             error->description);
+    }
+    // A server that refuses is left to the tick: retrying it at once would only repeat the
+    // refusal, and a server that does not answer costs the GUI thread its time limit.
+    if (error->kind == DetectorError::Kind::noInputDevice)
+        awaitMicrophone();
+}
+
+void ListeningController::awaitMicrophone() {
+    if (m_services.audioInput.watch()) {
+        // The server tells when a microphone comes; nothing is polled.
+        m_watching = true;
+        m_retry->stop();
+        return;
+    }
+    m_retry->start(m_retryDelay);
+    m_retryDelay = std::min(m_retryDelay * 2, longestRetry);
+}
+
+void ListeningController::retry() {
+    if (!m_state.micDenied() && shouldListen() && !m_services.audioInput.isRunning())
+        startDetector();
 }
 
 void ListeningController::stopDetector() {
+    m_retry->stop();
+    m_retryDelay = firstRetry;
+    m_logged.clear();
     const bool running = m_services.audioInput.isRunning();
-    if (!running && !m_state.detectorRunning())
-        return;
-    if (running)
+    if (running || m_watching)
         m_services.audioInput.stop();
-    m_state.setDetectorRunning(false);
+    m_watching = false;
+    if (running || m_state.detectorRunning())
+        m_state.setDetectorRunning(false);
 }
 
 void ListeningController::restart(std::chrono::milliseconds delay) {

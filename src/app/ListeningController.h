@@ -21,6 +21,11 @@ public:
     // How often the listening hours are looked at again; also how often a failed start is
     // retried.
     static constexpr std::chrono::milliseconds tickInterval{30000};
+    // With no microphone and no sound server to watch for one, starts are retried after
+    // these, doubling: listening resumes within about a second of a server's return, at the
+    // cost of one refused connection a second while none runs.
+    static constexpr std::chrono::milliseconds firstRetry{250};
+    static constexpr std::chrono::milliseconds longestRetry{1000};
 
     ListeningController(AppState& state, AppServices services, GoodNightPanel& goodNight);
 
@@ -41,11 +46,18 @@ private:
     void startDetector();
     void stopDetector();
     void restart(std::chrono::milliseconds delay);
+    void awaitMicrophone();
+    void retry();
 
     AppState& m_state;
     AppServices m_services;
     GoodNightPanel& m_goodNight;
     CaptureRestarter m_restarter;
+    Timer* m_retry;
+    std::chrono::milliseconds m_retryDelay = firstRetry;
+    bool m_watching = false;
+    // What the log last said of this outage: retries that fail alike add no line.
+    QString m_logged;
 };
 
 } // namespace lullwick

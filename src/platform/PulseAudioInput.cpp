@@ -22,12 +22,7 @@ std::optional<DetectorError> PulseAudioInput::start(ClapDetector& detector) {
         return std::nullopt;
     // One budget for every wait below, the cleanup after a failure included.
     const auto deadline = PulseConnection::Clock::now() + startTimeout;
-    // What is left of a stream the server took away.
-    close(deadline);
-
-    m_closing = false;
-    m_connection = std::make_unique<PulseConnection>([this] { lost(); });
-    auto error = m_connection->open(deadline);
+    auto error = openConnection(deadline);
     if (!error) {
         m_connection->lock();
         error = listenLocked(detector, deadline);
@@ -36,6 +31,38 @@ std::optional<DetectorError> PulseAudioInput::start(ClapDetector& detector) {
     if (error)
         close(deadline);
     return error;
+}
+
+bool PulseAudioInput::watch() {
+    if (m_running.load())
+        return false;
+    const auto deadline = PulseConnection::Clock::now() + startTimeout;
+    if (openConnection(deadline)) {
+        close(deadline);
+        return false;
+    }
+    m_connection->lock();
+    m_sources = std::make_unique<PulseSources>(*m_connection, [this] { postNotice(); });
+    const bool watching = !m_sources->readLocked(deadline);
+    if (watching) {
+        m_watching = true;
+        // One may have come since the start that found none: no event is left to tell.
+        const auto& source = m_sources->defaultSource();
+        if (source && source->isMicrophone())
+            postNotice();
+    }
+    m_connection->unlock();
+    if (!watching)
+        close(deadline);
+    return watching;
+}
+
+std::optional<DetectorError> PulseAudioInput::openConnection(PulseConnection::Deadline deadline) {
+    // What is left of a stream the server took away, or of a watch.
+    close(deadline);
+    m_closing = false;
+    m_connection = std::make_unique<PulseConnection>([this] { lost(); });
+    return m_connection->open(deadline);
 }
 
 std::optional<DetectorError> PulseAudioInput::listenLocked(ClapDetector& detector,
@@ -64,6 +91,7 @@ void PulseAudioInput::stop() {
 
 void PulseAudioInput::close(PulseConnection::Deadline deadline) {
     m_running = false;
+    m_watching = false;
     if (m_connection == nullptr)
         return;
     m_connection->lock();
@@ -84,7 +112,9 @@ void PulseAudioInput::close(PulseConnection::Deadline deadline) {
 // The server went away, killed our stream, or its source vanished with no place to move it
 // to.
 void PulseAudioInput::lost() {
-    if (m_running.exchange(false))
+    const bool wasRunning = m_running.exchange(false);
+    const bool wasWatching = m_watching.exchange(false);
+    if (wasRunning || wasWatching)
         postNotice();
 }
 

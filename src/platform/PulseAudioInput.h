@@ -16,7 +16,8 @@ class PulseSources;
 
 // Capture from the sound server's default source through libpulse's threaded main loop, whose
 // thread is the audio thread. Every start makes a new connection, so a server that appears
-// later is found by the next start. The detector given to start() must outlive capture.
+// later is found by the next start or watch. The detector given to start() must outlive
+// capture.
 class PulseAudioInput final : public AudioInput {
     Q_OBJECT
 
@@ -39,6 +40,7 @@ public:
 
     std::optional<DetectorError> start(ClapDetector& detector) override;
     void stop() override;
+    bool watch() override;
     bool isRunning() const override;
 
     // Before start(): what the analysis sees of each buffer goes to tap as well. The tap
@@ -51,6 +53,7 @@ public:
 private:
     std::optional<DetectorError> listenLocked(ClapDetector& detector,
                                               PulseConnection::Deadline deadline);
+    std::optional<DetectorError> openConnection(PulseConnection::Deadline deadline);
     void close(PulseConnection::Deadline deadline);
     void lost();
     void postNotice();
@@ -62,6 +65,7 @@ private:
     bool m_closing = false;
 
     std::atomic<bool> m_running{false};
+    std::atomic<bool> m_watching{false};
     // Notices from a connection that is gone are dropped when they arrive.
     std::atomic<unsigned> m_generation{0};
     Source m_source;

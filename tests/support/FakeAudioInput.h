@@ -14,6 +14,7 @@ public:
     std::optional<DetectorError> start(ClapDetector& detector) override {
         ++startCalls;
         lastDetector = &detector;
+        watching = false;
         if (!failures.isEmpty())
             return failures.takeFirst();
         m_running = true;
@@ -22,6 +23,11 @@ public:
     void stop() override {
         ++stopCalls;
         m_running = false;
+        watching = false;
+    }
+    bool watch() override {
+        watching = serverUp;
+        return serverUp;
     }
     bool isRunning() const override { return m_running; }
 
@@ -33,6 +39,8 @@ public:
     int startCalls = 0;
     int stopCalls = 0;
     ClapDetector* lastDetector = nullptr;
+    bool serverUp = true; // else there is nothing to watch
+    bool watching = false;
 
 private:
     bool m_running = false;

@@ -3,10 +3,13 @@
 // The private sound server that scripts/with-sound-server starts around a test: a null sink,
 // a remap source on its monitor as the default "microphone", driven with pactl and paplay.
 
+#include <QFile>
 #include <QMap>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
+#include <QTest>
+#include <csignal>
 
 namespace lullwick::test {
 
@@ -56,13 +59,33 @@ public:
         return streams;
     }
 
+    // The running server's process.
+    static pid_t serverPid() {
+        QFile file(qEnvironmentVariable("LULLWICK_TEST_SERVER_PIDFILE"));
+        return file.open(QIODevice::ReadOnly) ? pid_t(file.readAll().trimmed().toInt()) : 0;
+    }
+    // Kills the server outright, as a crash would, and returns once it is gone.
+    static bool kill() {
+        const pid_t pid = serverPid();
+        if (pid <= 0 || ::kill(pid, SIGKILL) != 0)
+            return false;
+        return QTest::qWaitFor([] { return pactl({QStringLiteral("info")}).isNull(); }, 10000);
+    }
+    // Starts the server again and returns once it serves the microphone, kept clocking.
+    bool restart() {
+        if (!QProcess::startDetached(qEnvironmentVariable("LULLWICK_TEST_SERVER_START"), {}))
+            return false;
+        const bool ready = QTest::qWaitFor(
+            [] { return pactl({QStringLiteral("get-default-source")}).trimmed() == microphone(); },
+            10000);
+        m_silence.waitForFinished();
+        startSilence();
+        return ready && m_silence.waitForStarted(10000);
+    }
+
     // An idle null sink delays the first buffer by up to 2 s, which a real microphone does
     // not: silence played for the life of this object keeps the sink clocking.
-    SoundServer() {
-        m_silence.startCommand(QStringLiteral("pacat --playback --latency-msec=20 --rate=48000 "
-                                              "--channels=1 --format=float32le -d ") +
-                               sink() + QStringLiteral(" /dev/zero"));
-    }
+    SoundServer() { startSilence(); }
     ~SoundServer() {
         m_silence.kill();
         m_silence.waitForFinished();
@@ -70,6 +93,12 @@ public:
     bool isReady() { return !microphone().isEmpty() && m_silence.waitForStarted(10000); }
 
 private:
+    void startSilence() {
+        m_silence.startCommand(QStringLiteral("pacat --playback --latency-msec=20 --rate=48000 "
+                                              "--channels=1 --format=float32le -d ") +
+                               sink() + QStringLiteral(" /dev/zero"));
+    }
+
     QProcess m_silence;
 };
 

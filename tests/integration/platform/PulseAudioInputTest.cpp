@@ -3,6 +3,8 @@
 #include "platform/PulseAudioInput.h"
 
 #include "core/ClapDetector.h"
+#include "platform/QtTimers.h"
+#include "support/FakeServices.h"
 #include "support/SoundServer.h"
 
 #include <QElapsedTimer>
@@ -16,6 +18,40 @@
 
 using namespace lullwick;
 using lullwick::test::SoundServer;
+
+namespace {
+
+// The application's listening decisions on real capture and real timers; the rest faked.
+struct Listening {
+    FakeServices fakes;
+    PulseAudioInput input;
+    QtTimers timers;
+    std::unique_ptr<AppState> state;
+
+    Listening() {
+        fakes.store.values.insert(QStringLiteral("hasCompletedOnboarding"), true);
+        const AppServices services{
+            fakes.store, fakes.log,    fakes.microphone, fakes.loginItem, input, fakes.wake,
+            fakes.clock, fakes.sounds, fakes.inhibitors, fakes.sleeper,   timers};
+        state = std::make_unique<AppState>(services, fakes.views());
+    }
+};
+
+QString loadMicrophone(const QString& name) {
+    return SoundServer::pactl({"load-module", "module-remap-source", "source_name=" + name,
+                               "master=" + SoundServer::monitor()})
+        .trimmed();
+}
+
+bool unloadMicrophone(const QString& name) {
+    const QString modules = SoundServer::pactl({"list", "short", "modules"});
+    for (const QString& line : modules.split(u'\n'))
+        if (line.section(u'\t', 2).split(u' ').contains("source_name=" + name))
+            return !SoundServer::pactl({"unload-module", line.section(u'\t', 0, 0)}).isNull();
+    return false;
+}
+
+} // namespace
 
 class PulseAudioInputTest : public QObject {
     Q_OBJECT
@@ -95,7 +131,7 @@ private slots:
     }
 
     void aFrozenServerCostsStartAndStopTheirTimeLimitOnly() {
-        const auto server = pid_t(qEnvironmentVariableIntValue("LULLWICK_TEST_SERVER_PID"));
+        const pid_t server = SoundServer::serverPid();
         ClapDetector detector;
         PulseAudioInput input;
         QVERIFY(!input.start(detector));
@@ -164,6 +200,55 @@ private slots:
         QTest::qWait(500);
         QVERIFY(SoundServer::setDefaultSource(SoundServer::microphone()));
         QCOMPARE(claps.load(), 0);
+    }
+
+    // While listening is wanted the microphone goes away, or is missing from the start with a
+    // monitor the only source, and comes back: listening resumes by itself, on a microphone,
+    // with one stream, and nothing listens in between.
+    void resumesListeningWhenAMicrophoneComesBack_data() {
+        QTest::addColumn<QString>("loss");
+        QTest::addColumn<QString>("back"); // the source listened to at the end
+        const QString other = QStringLiteral("lullwick_other_mic");
+        QTest::newRow("server killed and restarted") << "server" << SoundServer::microphone();
+        QTest::newRow("microphone unloaded and loaded again")
+            << "microphone" << SoundServer::microphone();
+        QTest::newRow("only a monitor, then a microphone added") << "from the start" << other;
+    }
+    void resumesListeningWhenAMicrophoneComesBack() {
+        QFETCH(QString, loss);
+        QFETCH(QString, back);
+        auto restore = qScopeGuard([back] {
+            if (back != SoundServer::microphone() && unloadMicrophone(back))
+                loadMicrophone(SoundServer::microphone());
+            SoundServer::setDefaultSource(SoundServer::microphone());
+        });
+        if (loss == "from the start")
+            QVERIFY(unloadMicrophone(SoundServer::microphone()));
+        Listening app;
+        AppState& state = *app.state;
+        if (loss != "from the start") {
+            QTRY_VERIFY(state.detectorRunning());
+            if (loss == "server")
+                QVERIFY(SoundServer::kill());
+            else
+                QVERIFY(unloadMicrophone(SoundServer::microphone()));
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(
+            !state.detectorRunning() && SoundServer::captureStreams().isEmpty(), 5000);
+        // Restarts and retries after the loss are due within a second: none may open anything.
+        QTest::qWait(1000);
+        QVERIFY(!state.detectorRunning() && SoundServer::captureStreams().isEmpty());
+
+        QElapsedTimer since;
+        since.start();
+        if (loss == "server")
+            QVERIFY(m_server.restart());
+        else
+            QVERIFY(!loadMicrophone(back).isEmpty());
+        QTRY_VERIFY_WITH_TIMEOUT(state.detectorRunning(), 5000);
+        qInfo("listening %lld ms after the server or microphone was started", since.elapsed());
+        QCOMPARE_LT(since.elapsed(), 2000);
+        QCOMPARE(SoundServer::captureStreams().values(), QStringList{back});
     }
 };
 

@@ -63,7 +63,9 @@ private slots:
         QTest::newRow("device change, switched off") << Given{} << "device off" << 0 << 500 << false << false;
         QTest::newRow("tick: hours end") << Given{.hours = night(), .minute = 419} << "" << 1 << 30000 << true << false;
         QTest::newRow("tick: hours begin") << Given{.hours = night()} << "" << 540 << 30000 << false << true;
-        QTest::newRow("tick: failed start") << Given{.startFails = true} << "" << 0 << 30000 << false << true;
+        QTest::newRow("tick: failed start") << Given{.startFails = 1} << "" << 0 << 30000 << false << true;
+        QTest::newRow("no microphone, one comes") << Given{.startFails = 1} << "device" << 0 << 500 << false << true;
+        QTest::newRow("no server, retried") << Given{.startFails = 1, .noServer = true} << "" << 0 << 250 << false << true;
         QTest::newRow("tick: stays closed") << Given{.hours = night()} << "" << 0 << 30000 << false << false;
         QTest::newRow("tick: denied") << Given{.mic = MicStatus::denied, .hours = night(), .minute = 1300} << "" << 0 << 30000 << false << false;
         // clang-format on
@@ -99,6 +101,41 @@ private slots:
             QCOMPARE(fakes.store.reads + fakes.microphone.statusReads, reads);
     }
 
+    // While no microphone can be opened: a server is watched and nothing is retried; with no
+    // server, starts are retried ever less often, at most once a second, and logged once.
+    void waitsForAMicrophone_data() {
+        QTest::addColumn<Given>("given");
+        QTest::addColumn<bool>("switchOff");
+        QTest::addColumn<bool>("watching");
+        QTest::addColumn<QString>("retries"); // ms at which starts follow in the next 5 s
+        const Given none{.startFails = 99};
+        const Given noServer{.startFails = 99, .noServer = true};
+        // clang-format off
+        QTest::newRow("server watched") << none << false << true << "";
+        QTest::newRow("no server") << noServer << false << false << "250 750 1750 2750 3750 4750";
+        QTest::newRow("watched, switched off") << none << true << false << "";
+        QTest::newRow("no server, switched off") << noServer << true << false << "";
+        // clang-format on
+    }
+    void waitsForAMicrophone() {
+        QFETCH(Given, given);
+        QFETCH(bool, switchOff);
+        AppState& state = m_f.create(given);
+        FakeAudioInput& input = m_f.fakes->audioInput;
+        if (switchOff)
+            state.setIsEnabled(false);
+        QTEST(input.watching, "watching");
+        QStringList retries;
+        for (int starts = input.startCalls; m_f.fakes->timers.now() < 5s;
+             starts = input.startCalls) {
+            m_f.fakes->timers.advance(50ms);
+            if (input.startCalls != starts)
+                retries << QString::number(m_f.fakes->timers.now().count());
+        }
+        QTEST(retries.join(u' '), "retries");
+        QCOMPARE(m_f.fakes->log.lines.size(), 1);
+    }
+
     void captureAndItsFlagStayInStep() {
         AppState& state = m_f.create();
         m_f.fakes->audioInput.loseStream(); // behind our back: only marked stopped
@@ -124,7 +161,7 @@ private slots:
         QTest::newRow("4 no hours") << Given{.hours = none} << "Off schedule \u2014 no hours set";
         QTest::newRow("5 resumes") << Given{.hours = two} << "Off schedule \u2014 resumes at 21:00";
         QTest::newRow("6 listening") << Given{} << "Listening for \U0001F44F\U0001F44F";
-        QTest::newRow("7 capture failed") << Given{.startFails = true} << "Starting microphone\u2026";
+        QTest::newRow("7 capture failed") << Given{.startFails = 1} << "Starting microphone\u2026";
         // clang-format on
     }
     void statusLine() {

@@ -20,7 +20,8 @@ struct Given {
     bool askAlways = true;      // else the card only while a video plays
     ScheduleWindows hours = {}; // the listening hours are on when there are any
     int minute = 720;
-    bool startFails = false;
+    int startFails = 0;    // starts that find no microphone
+    bool noServer = false; // nor a sound server to watch for one
     bool video = false;
     bool practice = false;
 };
@@ -41,8 +42,8 @@ struct StateFixture {
             {"scheduleEnabled", !given.hours.isEmpty()}, {"scheduleWindows", encodeScheduleWindows(given.hours)}});
         // clang-format on
         fakes->clock.setMinute(given.minute);
-        if (given.startFails)
-            fakes->audioInput.failures = {DetectorError::noInputDevice()};
+        fakes->audioInput.failures.fill(DetectorError::noInputDevice(), given.startFails);
+        fakes->audioInput.serverUp = !given.noServer;
         if (given.video)
             fakes->inhibitors.playVideo();
         state = fakes->makeState();
