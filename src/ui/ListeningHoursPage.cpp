@@ -47,13 +47,12 @@ ListeningHoursPage::ListeningHoursPage(AppState& state, QWidget* parent)
 
     m_list = new QWidget(box);
     m_list->setObjectName(QStringLiteral("windowList"));
-    m_listDimming = new QGraphicsOpacityEffect(m_list);
-    m_list->setGraphicsEffect(m_listDimming);
     auto* listStack = new QVBoxLayout(m_list);
     listStack->setContentsMargins(0, 0, 0, 0);
     listStack->setSpacing(8);
     m_emptyHint = secondaryText(tr("No hours yet \u2014 add a window below."), m_list);
     m_emptyHint->setObjectName(QStringLiteral("emptyHint"));
+    dim(m_emptyHint);
     listStack->addWidget(m_emptyHint);
 
     m_scroll = new QScrollArea(m_list);
@@ -61,13 +60,14 @@ ListeningHoursPage::ListeningHoursPage(AppState& state, QWidget* parent)
     m_scroll->setFrameShape(QFrame::NoFrame);
     m_scroll->setWidgetResizable(true);
     m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_scroll->viewport()->setAutoFillBackground(false);
     auto* rows = new QWidget(m_scroll);
-    rows->setAutoFillBackground(false);
     m_rowStack = new QVBoxLayout(rows);
     m_rowStack->setContentsMargins(0, 0, 0, 0);
     m_rowStack->setSpacing(8);
     m_scroll->setWidget(rows);
+    // The box's fill shows through; the scroll area would paint the window colour over it.
+    m_scroll->viewport()->setAutoFillBackground(false);
+    rows->setAutoFillBackground(false);
     listStack->addWidget(m_scroll);
 
     auto* add =
@@ -76,6 +76,7 @@ ListeningHoursPage::ListeningHoursPage(AppState& state, QWidget* parent)
     add->setObjectName(QStringLiteral("addHours"));
     add->setFlat(true);
     add->setAutoDefault(false);
+    dim(add);
     listStack->addWidget(add, 0, Qt::AlignLeft);
     boxStack->addWidget(m_list);
     stack->addWidget(box);
@@ -111,8 +112,12 @@ ListeningHoursPage::ListeningHoursPage(AppState& state, QWidget* parent)
     showWindows();
 }
 
-qreal ListeningHoursPage::windowListOpacity() const {
-    return m_listDimming->opacity();
+// Each part of the list is dimmed on its own: an opacity effect inside another one is not
+// drawn at all.
+void ListeningHoursPage::dim(QWidget* widget) {
+    auto* effect = new QGraphicsOpacityEffect(widget);
+    widget->setGraphicsEffect(effect);
+    m_listDimming.append(effect);
 }
 
 void ListeningHoursPage::showScheduleEnabled() {
@@ -120,7 +125,11 @@ void ListeningHoursPage::showScheduleEnabled() {
     const QSignalBlocker blocker(m_scheduleSwitch);
     m_scheduleSwitch->setChecked(on);
     m_list->setEnabled(on);
-    m_listDimming->setOpacity(on ? 1.0 : offOpacity);
+    m_listOpacity = on ? 1.0 : offOpacity;
+    for (QGraphicsOpacityEffect* effect : std::as_const(m_listDimming))
+        effect->setOpacity(m_listOpacity);
+    for (ScheduleWindowRow* row : std::as_const(m_rows))
+        row->setListOpacity(m_listOpacity);
 }
 
 void ListeningHoursPage::showWindows() {
@@ -142,6 +151,7 @@ void ListeningHoursPage::showWindows() {
         m_rows.clear();
         for (const ScheduleWindow& window : windows) {
             auto* row = new ScheduleWindowRow(m_state, window, m_scroll->widget());
+            row->setListOpacity(m_listOpacity);
             m_rowStack->addWidget(row);
             // Now, not on the layout's later turn: the height below counts it.
             row->show();

@@ -29,17 +29,20 @@ public:
     // One row per window, in list order.
     const QList<ScheduleWindowRow*>& rows() const { return m_rows; }
     QWidget* windowList() const { return m_list; }
-    qreal windowListOpacity() const;
+    qreal windowListOpacity() const { return m_listOpacity; }
     QScrollArea* scrollArea() const { return m_scroll; }
 
 private:
     void showScheduleEnabled();
     void showWindows();
+    void dim(QWidget* widget);
 
     AppState& m_state;
     QCheckBox* m_scheduleSwitch;
     QWidget* m_list;
-    QGraphicsOpacityEffect* m_listDimming;
+    // The hint and the button; the rows dim themselves.
+    QList<QGraphicsOpacityEffect*> m_listDimming;
+    qreal m_listOpacity = 1.0;
     QLabel* m_emptyHint;
     QScrollArea* m_scroll;
     QVBoxLayout* m_rowStack;

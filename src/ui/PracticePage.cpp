@@ -57,10 +57,10 @@ PracticePage::PracticePage(AppState& state, const QString& pictures, QWidget* pa
     m_hint->setAlignment(Qt::AlignHCenter);
     m_hint->setWordWrap(true);
     pageParts::makeCallout(m_hint);
-    // The tertiary colour: fainter than the secondary.
+    // The tertiary colour: fainter than the secondary, which is already see-through.
     QPalette faint = m_hint->palette();
     QColor tertiary = faint.color(QPalette::PlaceholderText);
-    tertiary.setAlphaF(0.75f);
+    tertiary.setAlphaF(tertiary.alphaF() * 0.75f);
     faint.setColor(QPalette::WindowText, tertiary);
     m_hint->setPalette(faint);
     stack->addWidget(m_hint);

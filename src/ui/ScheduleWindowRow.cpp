@@ -89,11 +89,13 @@ void ScheduleWindowRow::setWindow(const ScheduleWindow& window) {
     m_enabled->setChecked(window.isEnabled);
     m_start->setTime(timeOf(window.startMinutes));
     m_end->setTime(timeOf(window.endMinutes));
-    m_dimming->setOpacity(window.isEnabled ? 1.0 : disabledOpacity);
+    m_opacity = window.isEnabled ? 1.0 : disabledOpacity;
+    m_dimming->setOpacity(m_opacity * m_listOpacity);
 }
 
-qreal ScheduleWindowRow::opacity() const {
-    return m_dimming->opacity();
+void ScheduleWindowRow::setListOpacity(qreal opacity) {
+    m_listOpacity = opacity;
+    m_dimming->setOpacity(m_opacity * m_listOpacity);
 }
 
 QString ScheduleWindowRow::timeFormat(const QLocale& locale) {

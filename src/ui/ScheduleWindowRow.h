@@ -36,7 +36,10 @@ public:
     QTimeEdit* startPicker() const { return m_start; }
     QTimeEdit* endPicker() const { return m_end; }
     QToolButton* removeButton() const { return m_remove; }
-    qreal opacity() const;
+    // The row's own dimming (1 or 0.55), before the list's.
+    qreal opacity() const { return m_opacity; }
+    // The list's opacity, under which the row is drawn: effects do not nest.
+    void setListOpacity(qreal opacity);
 
 private:
     QTimeEdit* picker();
@@ -50,6 +53,8 @@ private:
     QTimeEdit* m_end;
     QToolButton* m_remove;
     QGraphicsOpacityEffect* m_dimming;
+    qreal m_opacity = 1.0;
+    qreal m_listOpacity = 1.0;
 };
 
 } // namespace lullwick
