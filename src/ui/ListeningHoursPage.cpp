@@ -5,6 +5,7 @@
 #include "app/AppState.h"
 
 #include <QCheckBox>
+#include <QEvent>
 #include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -65,6 +66,7 @@ ListeningHoursPage::ListeningHoursPage(AppState& state, QWidget* parent)
     m_rowStack->setContentsMargins(0, 0, 0, 0);
     m_rowStack->setSpacing(8);
     m_scroll->setWidget(rows);
+    rows->installEventFilter(this);
     // The box's fill shows through; the scroll area would paint the window colour over it.
     m_scroll->viewport()->setAutoFillBackground(false);
     rows->setAutoFillBackground(false);
@@ -159,8 +161,19 @@ void ListeningHoursPage::showWindows() {
         }
     }
     m_emptyHint->setVisible(windows.isEmpty());
-    // The scroll area's wish follows its rows, up to the limit.
-    m_scroll->setMinimumHeight(std::min(maxListHeight, m_scroll->widget()->sizeHint().height()));
+    fitScrollArea();
+}
+
+bool ListeningHoursPage::eventFilter(QObject* watched, QEvent* event) {
+    // New rows know their height once they are polished, on a later turn.
+    if (watched == m_scroll->widget() && event->type() == QEvent::LayoutRequest)
+        fitScrollArea();
+    return QWidget::eventFilter(watched, event);
+}
+
+void ListeningHoursPage::fitScrollArea() {
+    // As high as its rows, up to the limit; beyond it they scroll and the page stays put.
+    m_scroll->setFixedHeight(std::min(maxListHeight, m_scroll->widget()->sizeHint().height()));
 }
 
 } // namespace lullwick

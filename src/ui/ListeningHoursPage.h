@@ -32,7 +32,11 @@ public:
     qreal windowListOpacity() const { return m_listOpacity; }
     QScrollArea* scrollArea() const { return m_scroll; }
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    void fitScrollArea();
     void showScheduleEnabled();
     void showWindows();
     void dim(QWidget* widget);

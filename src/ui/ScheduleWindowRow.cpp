@@ -53,8 +53,14 @@ ScheduleWindowRow::ScheduleWindowRow(AppState& state, const ScheduleWindow& wind
     m_remove = new QToolButton(this);
     m_remove->setObjectName(QStringLiteral("remove"));
     m_remove->setAutoRaise(true);
-    m_remove->setIcon(pageParts::symbol(QStringLiteral("minus.circle.fill"),
-                                        palette().color(QPalette::PlaceholderText)));
+    // The secondary colour is see-through text; a drawing takes it solid, over the window.
+    const QColor secondary = palette().color(QPalette::PlaceholderText);
+    const QColor ground = palette().color(QPalette::Window);
+    const float a = secondary.alphaF();
+    const QColor solid = QColor::fromRgbF(secondary.redF() * a + ground.redF() * (1 - a),
+                                          secondary.greenF() * a + ground.greenF() * (1 - a),
+                                          secondary.blueF() * a + ground.blueF() * (1 - a));
+    m_remove->setIcon(pageParts::symbol(QStringLiteral("minus.circle.fill"), solid));
     m_remove->setToolTip(tr("Remove these hours"));
     m_remove->setAccessibleName(tr("Remove these hours"));
     row->addWidget(m_remove);

@@ -23,17 +23,18 @@ del sys.argv[1:5]
 WATCHER_NAME = "org.kde.StatusNotifierWatcher"
 DOUBLE_CLAP = os.path.join(CORPUS, "p01_double_040_quiet.wav")
 CARDS = ("Lullwick: Good night", "Lullwick: Sleep?")
+PRACTICE_SOUND = 'event.id = "complete"'
 
 
 def accessibles(role, name=None):
-    """The setup window's accessibles of that role (and name), top to bottom."""
+    """The setup window's accessibles of that pyatspi role (and name), top to bottom."""
     import pyatspi
     for app in pyatspi.Registry.getDesktop(0):
         for window in app or []:
             if window is not None and window.name == SETUP:
-                found = pyatspi.findAllDescendants(
-                    window, lambda a: a.getRole() == role and (name is None or a.name == name)
-                    and a.getState().contains(pyatspi.STATE_SHOWING))
+                found = pyatspi.findAllDescendants(window, lambda a: a.getRole() == role and (
+                    name is None or a.name == name) and a.getState().contains(
+                        pyatspi.STATE_SHOWING))
                 return sorted(found, key=lambda a: a.queryComponent().getExtents(0).y)
     return []
 
@@ -47,23 +48,14 @@ def click(accessible, left=None):
     time.sleep(0.3)  # xdotool returns before the application has read the click
 
 
-def button(name):
+def click_button(name):
     import pyatspi
-    found = accessibles(pyatspi.ROLE_PUSH_BUTTON, name)
-    assert len(found) == 1, f"{name!r}: {len(found)} buttons"
-    return found[0]
+    click(accessibles(pyatspi.ROLE_PUSH_BUTTON, name)[0])
 
 
 def shows(text):
     import pyatspi
     return any(a.name.startswith(text) for a in accessibles(pyatspi.ROLE_LABEL))
-
-
-def event_sounds():
-    """Event sounds playing on the sound server now."""
-    out = subprocess.run(["pactl", "list", "sink-inputs"], capture_output=True, text=True,
-                         check=True).stdout
-    return out.count('event.id = "complete"')
 
 
 class HoursAndPractice(unittest.TestCase):
@@ -136,7 +128,7 @@ class HoursAndPractice(unittest.TestCase):
         menu.click("Edit Listening Hours\u2026")
         self.assertTrue(wait_for(lambda: windows(SETUP), 10), "no setup assistant")
         self.assertTrue(wait_for(lambda: shows("No hours yet"), 10), "not the hours page")
-        click(button("Add Hours"))
+        click_button("Add Hours")
         self.assertTrue(wait_for(lambda: self.stored_windows() == [(720, 840, True)], 5))
         hour = time.localtime().tm_hour
         start, end = (hour - 1) % 24, (hour + 2) % 24
@@ -153,8 +145,8 @@ class HoursAndPractice(unittest.TestCase):
         click(accessibles(pyatspi.ROLE_CHECK_BOX, "Listen during these hours")[0])
         self.assertTrue(wait_for(lambda: microphone_streams() == 0, 5), "microphone still open")
         self.assertEqual(self.stored_windows(), [(start * 60, end * 60, False)])
-        click(button("Add Hours"))
-        click(button("Add Hours"))
+        click_button("Add Hours")
+        click_button("Add Hours")
         self.assertTrue(wait_for(lambda: len(self.stored_windows()) == 3, 5))
         time.sleep(0.5)  # the last repaint
         screenshot(ARTIFACTS, "listening-hours", windows(SETUP)[0])
@@ -162,7 +154,7 @@ class HoursAndPractice(unittest.TestCase):
         # Page 4 with listening switched off: practice opens the microphone all the same.
         menu.click("Listen for Double Clap")
         self.assertTrue(wait_for(lambda: self.lullwick.settings().get("enabled") is False, 5))
-        click(button("Continue"))
+        click_button("Continue")
         self.assertTrue(wait_for(lambda: shows("Try it"), 10), "not the practice page")
         self.assertTrue(wait_for(lambda: microphone_streams() == 1, 10), "microphone not open")
         time.sleep(1.0)  # the first buffers of a new stream are still on their way
@@ -173,7 +165,8 @@ class HoursAndPractice(unittest.TestCase):
         sounds = cards = 0
         deadline = time.monotonic() + 15
         while time.monotonic() < deadline and not (sounds and shows("Detected")):
-            sounds = max(sounds, event_sounds())
+            sounds = max(sounds, subprocess.run(["pactl", "list", "sink-inputs"], text=True,
+                                                capture_output=True).stdout.count(PRACTICE_SOUND))
             cards += sum(len(windows(card)) for card in CARDS)
         player.wait(60)
         self.assertTrue(shows("Double clap detected!"))
@@ -186,7 +179,7 @@ class HoursAndPractice(unittest.TestCase):
         self.assertFalse(os.path.exists(calls), "the sleep command ran")
 
         # Back on page 3 the microphone follows the switch again: off.
-        click(button("Back"))
+        click_button("Back")
         self.assertTrue(wait_for(lambda: microphone_streams() == 0, 5), "microphone still open")
         self.assertIsNone(self.lullwick.process.poll())
 

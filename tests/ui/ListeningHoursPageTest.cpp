@@ -27,9 +27,12 @@ class TestListeningHoursPage : public QObject {
         return ScheduleWindow{QUuid::createUuid(), start, end, true};
     }
     ScheduleWindows stored() const {
-        return decodeScheduleWindows(
-                   m_fakes->store.values.value(QLatin1String(keys::scheduleWindows)).toByteArray())
-            .value_or(ScheduleWindows{});
+        const QVariant value = m_fakes->store.values.value(QLatin1String(keys::scheduleWindows));
+        return decodeScheduleWindows(value.toByteArray()).value_or(ScheduleWindows{});
+    }
+    void setUp(bool scheduleOn, const ScheduleWindows& windows) {
+        m_state->setScheduleEnabled(scheduleOn);
+        m_state->setScheduleWindows(windows);
     }
 
 private slots:
@@ -46,93 +49,54 @@ private slots:
     void listFollowsTheSwitchAndAddHoursAppendsNoon_data() {
         QTest::addColumn<bool>("scheduleOn");
         QTest::addColumn<int>("windows");
-        QTest::addColumn<bool>("hint");
         QTest::addColumn<qreal>("opacity");
-        QTest::newRow("off, empty: dimmed and deaf") << false << 0 << true << 0.5;
-        QTest::newRow("off, two windows") << false << 2 << false << 0.5;
-        QTest::newRow("on, empty: the hint") << true << 0 << true << 1.0;
-        QTest::newRow("on, two windows") << true << 2 << false << 1.0;
+        QTest::newRow("off, empty: dimmed and deaf") << false << 0 << 0.5;
+        QTest::newRow("off, two windows") << false << 2 << 0.5;
+        QTest::newRow("on, empty: the hint") << true << 0 << 1.0;
+        QTest::newRow("on, two windows") << true << 2 << 1.0;
     }
 
     void listFollowsTheSwitchAndAddHoursAppendsNoon() {
         QFETCH(bool, scheduleOn);
         QFETCH(int, windows);
-        QFETCH(bool, hint);
         QFETCH(qreal, opacity);
-        m_state->setScheduleEnabled(scheduleOn);
-        ScheduleWindows list;
-        for (int i = 0; i < windows; ++i)
-            list.append(window(60 * i, 60 * i + 30));
-        m_state->setScheduleWindows(list);
+        setUp(scheduleOn,
+              windows ? ScheduleWindows{window(0, 60), window(60, 90)} : ScheduleWindows{});
         ListeningHoursPage page(*m_state);
         page.show();
-
+        auto* hint = page.findChild<QLabel*>("emptyHint");
         QCOMPARE(page.rows().size(), windows);
-        QCOMPARE(page.findChild<QLabel*>("emptyHint")->isVisible(), hint);
+        QCOMPARE(hint->isVisible(), windows == 0);
         QCOMPARE(page.windowList()->isEnabled(), scheduleOn);
         QCOMPARE(page.windowListOpacity(), opacity);
-        auto* scheduleSwitch = page.findChild<QCheckBox*>("scheduleEnabled");
-        QVERIFY(scheduleSwitch->isEnabled());
-        QCOMPARE(scheduleSwitch->isChecked(), scheduleOn);
+        QVERIFY(page.findChild<QCheckBox*>("scheduleEnabled")->isEnabled());
 
         QTest::mouseClick(page.findChild<QPushButton*>("addHours"), Qt::LeftButton);
-        if (!scheduleOn) {
-            QCOMPARE(m_state->scheduleWindows().size(), windows);
+        QCOMPARE(m_state->scheduleWindows().size(), windows + (scheduleOn ? 1 : 0));
+        if (!scheduleOn)
             return;
-        }
-        QCOMPARE(stored().size(), windows + 1);
         const ScheduleWindow added = stored().last();
-        QCOMPARE(added.startMinutes, 720);
-        QCOMPARE(added.endMinutes, 840);
-        QVERIFY(added.isEnabled);
+        QCOMPARE(added, (ScheduleWindow{added.id, 720, 840, true}));
         ScheduleWindowRow* row = page.rows().last();
         QCOMPARE(row->id(), added.id);
         QCOMPARE(row->startPicker()->time(), QTime(12, 0));
         QCOMPARE(row->endPicker()->time(), QTime(14, 0));
-        QVERIFY(row->enabledSwitch()->isChecked());
-        QVERIFY(!page.findChild<QLabel*>("emptyHint")->isVisible());
-
-        // The switch itself writes through, and the list goes deaf at once.
-        QTest::mouseClick(scheduleSwitch, Qt::LeftButton);
-        QVERIFY(!m_state->scheduleEnabled());
-        QVERIFY(!page.windowList()->isEnabled());
-    }
-
-    void editsAreStoredAtOnce_data() {
-        QTest::addColumn<QString>("control");
-        QTest::addColumn<QTime>("time");
-        QTest::addColumn<ScheduleWindow>("expected");
-        QTest::addColumn<qreal>("opacity");
-        const QUuid id = QUuid::createUuid();
-        QTest::newRow("switched off: dimmed, still stored")
-            << "switch" << QTime() << ScheduleWindow{id, 600, 660, false} << 0.55;
-        QTest::newRow("start 21:00")
-            << "start" << QTime(21, 0) << ScheduleWindow{id, 1260, 660, true} << 1.0;
-        QTest::newRow("end 07:00, across midnight")
-            << "end" << QTime(7, 0) << ScheduleWindow{id, 600, 420, true} << 1.0;
-        // On the day the clocks go forward this time does not exist as an instant.
-        QTest::newRow("start 02:30")
-            << "start" << QTime(2, 30) << ScheduleWindow{id, 150, 660, true} << 1.0;
+        QVERIFY(!hint->isVisible());
     }
 
     void editsAreStoredAtOnce() {
-        QFETCH(QString, control);
-        QFETCH(QTime, time);
-        QFETCH(ScheduleWindow, expected);
-        QFETCH(qreal, opacity);
-        m_state->setScheduleEnabled(true);
-        m_state->setScheduleWindows({ScheduleWindow{expected.id, 600, 660, true}});
+        const QUuid id = QUuid::createUuid();
+        setUp(true, {ScheduleWindow{id, 600, 660, true}});
         ListeningHoursPage page(*m_state);
         ScheduleWindowRow* row = page.rows().first();
-        if (control == "switch")
-            row->enabledSwitch()->click();
-        else
-            (control == "start" ? row->startPicker() : row->endPicker())->setTime(time);
-        QCOMPARE(stored(), ScheduleWindows{expected});
-        QCOMPARE(row->opacity(), opacity);
-        // A disabled row stays editable: the dimming only marks it.
-        QVERIFY(row->startPicker()->isEnabled());
-        QCOMPARE(page.rows().first(), row); // edited in place, not rebuilt
+        row->startPicker()->setTime(QTime(21, 0));
+        row->endPicker()->setTime(QTime(7, 0));
+        QCOMPARE(stored(), (ScheduleWindows{{id, 1260, 420, true}}));
+        row->enabledSwitch()->click();
+        QCOMPARE(stored(), (ScheduleWindows{{id, 1260, 420, false}}));
+        QCOMPARE(row->opacity(), 0.55);
+        QVERIFY(row->startPicker()->isEnabled()); // the dimming only marks it
+        QCOMPARE(page.rows().first(), row);       // edited in place: a picker keeps its focus
     }
 
     void removeTakesExactlyItsRow_data() {
@@ -144,36 +108,32 @@ private slots:
 
     void removeTakesExactlyItsRow() {
         QFETCH(int, removed);
-        m_state->setScheduleEnabled(true);
         ScheduleWindows windows{window(720, 840), window(720, 840), window(60, 120)};
-        m_state->setScheduleWindows(windows);
+        setUp(true, windows);
         ListeningHoursPage page(*m_state);
         QTest::mouseClick(page.rows()[removed]->removeButton(), Qt::LeftButton);
         windows.removeAt(removed);
         QCOMPARE(stored(), windows);
         QCOMPARE(page.rows().size(), 2);
-        for (int i = 0; i < 2; ++i)
-            QCOMPARE(page.rows()[i]->id(), windows[i].id);
+        QCOMPARE(page.rows()[1]->id(), windows[1].id);
     }
 
     void manyRowsScrollInsteadOfGrowing() {
-        m_state->setScheduleEnabled(true);
+        setUp(true, {});
         ListeningHoursPage page(*m_state);
-        page.resize(480, 600);
+        page.resize(480, 600); // the assistant's width
         page.show();
-        int height = 0;
-        for (int count = 1; count <= 10; ++count) {
+        QList<int> heights;
+        for (int count = 1; count <= 8; ++count) {
             m_state->addScheduleWindow();
-            QCoreApplication::processEvents(); // layout requests, no waiting
-            QVERIFY(page.scrollArea()->height() <= ListeningHoursPage::maxListHeight);
-            if (count >= 5) { // past the limit
-                QCOMPARE(page.scrollArea()->height(), ListeningHoursPage::maxListHeight);
-                QVERIFY(page.scrollArea()->verticalScrollBar()->maximum() > 0);
-                if (height)
-                    QCOMPARE(page.sizeHint().height(), height);
-                height = page.sizeHint().height();
-            }
+            for (int level = 0; level < 4; ++level) // layout requests climb one level a turn
+                QCoreApplication::processEvents();
+            heights.append(page.sizeHint().height());
         }
+        QCOMPARE(page.scrollArea()->height(), ListeningHoursPage::maxListHeight);
+        QVERIFY(page.scrollArea()->verticalScrollBar()->maximum() > 0);
+        QVERIFY(heights[0] < heights[2]);
+        QCOMPARE(heights[6], heights[7]); // long past the limit
     }
 
     void timesShowNoSeconds_data() {
@@ -190,13 +150,12 @@ private slots:
     void timesShowNoSeconds() {
         QFETCH(QString, locale);
         QFETCH(QString, shown);
-        // Only C is generated here; a QLocale is built from its name without the system.
+        // Only C is generated on the test machine; a named QLocale needs no system locale.
         const QLocale named(locale);
         QCOMPARE(named.toString(QTime(14, 5), ScheduleWindowRow::timeFormat(named)), shown);
-        // The picker, in the locale this test runs under (LC_ALL=C: its format has seconds).
+        // The picker in the locale the test runs under, LC_ALL=C, whose format has seconds.
         ScheduleWindowRow row(*m_state, window(845, 60));
-        QVERIFY(!row.startPicker()->displayFormat().contains(QLatin1Char('s')));
-        QCOMPARE(row.startPicker()->time(), QTime(14, 5));
+        QCOMPARE(row.startPicker()->text(), QStringLiteral("14:05"));
     }
 };
 
