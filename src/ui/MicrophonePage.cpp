@@ -11,7 +11,6 @@
 namespace lullwick {
 namespace {
 
-const QColor green{0x28, 0xa7, 0x45};
 const QColor red{0xd7, 0x3a, 0x3a};
 
 } // namespace
@@ -37,14 +36,14 @@ MicrophonePage::MicrophonePage(AppState& state, QWidget* parent) : QWidget(paren
     m_enabled->setObjectName(QStringLiteral("microphoneEnabled"));
     auto* enabledRow = new QHBoxLayout(m_enabled);
     enabledRow->setContentsMargins(0, 0, 0, 0);
-    enabledRow->addWidget(
-        pageParts::symbolLabel(QStringLiteral("checkmark.circle.fill"), 20, green, m_enabled));
+    enabledRow->addWidget(pageParts::symbolLabel(QStringLiteral("checkmark.circle.fill"), 20,
+                                                 pageParts::green, m_enabled));
     auto* enabledText = new QLabel(tr("Microphone enabled"), m_enabled);
     QFont headline = enabledText->font();
     headline.setBold(true);
     enabledText->setFont(headline);
     QPalette greenText = enabledText->palette();
-    greenText.setColor(QPalette::WindowText, green);
+    greenText.setColor(QPalette::WindowText, pageParts::green);
     enabledText->setPalette(greenText);
     enabledRow->addWidget(enabledText);
     stack->addWidget(m_enabled, 0, Qt::AlignHCenter);

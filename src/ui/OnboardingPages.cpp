@@ -1,7 +1,9 @@
 #include "OnboardingPages.h"
 
 #include "BehaviorPage.h"
+#include "ListeningHoursPage.h"
 #include "MicrophonePage.h"
+#include "PracticePage.h"
 #include "WelcomePage.h"
 
 namespace lullwick {
@@ -14,14 +16,11 @@ QWidget* createOnboardingPage(int page, AppState& state, const QString& pictures
         return new MicrophonePage(state, parent);
     case 2:
         return new BehaviorPage(state, parent);
+    case 3:
+        return new ListeningHoursPage(state, parent);
     default:
-        break;
+        return new PracticePage(state, pictures, parent);
     }
-    // The listening-hours page (3) and the practice page (4) are counted and reached by the
-    // pager, and still empty.
-    auto* empty = new QWidget(parent);
-    empty->setObjectName(page == 3 ? QStringLiteral("schedulePage") : QStringLiteral("testPage"));
-    return empty;
 }
 
 } // namespace lullwick

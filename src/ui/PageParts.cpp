@@ -112,18 +112,30 @@ QLabel* pageSubtitle(const QString& text, QWidget* parent) {
     return label;
 }
 
-QWidget* infoBox(const QList<InfoLine>& lines, int spacing, QWidget* parent) {
+QWidget* filledBox(const QString& name, QWidget* parent) {
     auto* box = new QWidget(parent);
-    box->setObjectName(QStringLiteral("infoBox"));
+    box->setObjectName(name);
     // The quaternary fill at 0.4: the text colour, very faint, so it suits light and dark.
     QColor fill = box->palette().color(QPalette::WindowText);
     fill.setAlphaF(0.04f);
-    box->setStyleSheet(QStringLiteral("#infoBox { background: rgba(%1, %2, %3, %4); "
+    box->setStyleSheet(QStringLiteral("#%1 { background: rgba(%2, %3, %4, %5); "
                                       "border-radius: 14px; }")
+                           .arg(name)
                            .arg(fill.red())
                            .arg(fill.green())
                            .arg(fill.blue())
                            .arg(fill.alphaF()));
+    return box;
+}
+
+void makeCallout(QLabel* label) {
+    QFont font = label->font();
+    font.setPointSizeF(font.pointSizeF() * 0.92);
+    label->setFont(font);
+}
+
+QWidget* infoBox(const QList<InfoLine>& lines, int spacing, QWidget* parent) {
+    QWidget* box = filledBox(QStringLiteral("infoBox"), parent);
     auto* column = new QVBoxLayout(box);
     column->setContentsMargins(18, 18, 18, 18);
     column->setSpacing(spacing);

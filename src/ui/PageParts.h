@@ -15,6 +15,8 @@ namespace lullwick {
 namespace pageParts {
 
 inline const QColor indigo{0x58, 0x56, 0xd6};
+inline const QColor green{0x28, 0xa7, 0x45};
+inline const QColor orange{0xe8, 0x7b, 0x00};
 
 struct InfoLine {
     QString symbol;
@@ -36,6 +38,10 @@ QLabel* symbolLabel(const QString& name, int size, const QColor& colour, QWidget
 QLabel* pageIcon(const QString& name, QWidget* parent);
 QLabel* pageTitle(const QString& text, QWidget* parent);
 QLabel* pageSubtitle(const QString& text, QWidget* parent);
+// An empty box on the quaternary fill with 14-pixel rounded corners; name: its objectName.
+QWidget* filledBox(const QString& name, QWidget* parent);
+// The callout text style: a little smaller than the body text.
+void makeCallout(QLabel* label);
 QWidget* infoBox(const QList<InfoLine>& lines, int spacing, QWidget* parent);
 
 } // namespace pageParts
