@@ -3,27 +3,23 @@
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
-#include <QDeadlineTimer>
 #include <QProcess>
 #include <QTest>
 
 namespace lullwick {
 
-// A python3-dbusmock service (or any python script owning a name) on one of the private
-// buses of scripts/with-dbus, stopped and gone from the bus when this goes out of scope.
+// A python3-dbusmock service (or any python script owning a name) on one of the
+// private buses of scripts/with-dbus, stopped and gone from the bus when this
+// goes out of scope.
 class DBusMock {
 public:
     static constexpr int timeoutMs = 30000; // python starts slowly on a loaded machine
 
     // A dbusmock template by name ("logind") or file, with its JSON parameters.
     DBusMock(QDBusConnection bus, QString name, const QString& templateName,
-             const QString& parameters = {})
+             const QString& parameters = QStringLiteral("{}"))
         : DBusMock(std::move(bus), std::move(name),
-                   QStringList{QStringLiteral("-m"), QStringLiteral("dbusmock"),
-                               QStringLiteral("--template"), templateName} +
-                       (parameters.isEmpty()
-                            ? QStringList()
-                            : QStringList{QStringLiteral("--parameters"), parameters})) {}
+                   {"-m", "dbusmock", "--template", templateName, "--parameters", parameters}) {}
 
     DBusMock(QDBusConnection bus, QString name, const QStringList& pythonArguments)
         : m_bus(std::move(bus)), m_name(std::move(name)) {
@@ -32,18 +28,15 @@ public:
         m_process.start(QStringLiteral("/usr/bin/python3"), pythonArguments);
     }
     ~DBusMock() { stop(); }
-    DBusMock(const DBusMock&) = delete;
-    DBusMock& operator=(const DBusMock&) = delete;
 
     bool isRegistered() const { return m_bus.interface()->isServiceRegistered(m_name); }
 
     // Polls the bus until the service owns its name.
     bool waitUntilReady() const {
-        const QDeadlineTimer deadline(timeoutMs);
-        while (!isRegistered() && m_process.state() != QProcess::NotRunning &&
-               !deadline.hasExpired())
-            QTest::qWait(50);
-        return isRegistered();
+        const auto settled = [this] {
+            return isRegistered() || m_process.state() == QProcess::NotRunning;
+        };
+        return QTest::qWaitFor(settled, timeoutMs) && isRegistered();
     }
 
     // A blocking call to the service, for setting it up.
@@ -54,16 +47,13 @@ public:
         return m_bus.call(message, QDBus::Block, 10000);
     }
 
+    // Gone from the bus when this returns, before the next test asks.
     void stop() {
-        if (m_process.state() == QProcess::NotRunning)
-            return;
         m_process.terminate();
         if (!m_process.waitForFinished(10000))
             m_process.kill();
         m_process.waitForFinished(10000);
-        const QDeadlineTimer deadline(10000);
-        while (isRegistered() && !deadline.hasExpired())
-            QTest::qWait(20);
+        (void)QTest::qWaitFor([this] { return !isRegistered(); }, 10000);
     }
 
 private:

@@ -8,32 +8,24 @@
 
 using namespace lullwick;
 
-namespace {
-
-const QString key = QStringLiteral("payload");
-
 // Large enough that a kill often lands inside a write.
-QByteArray payload(qint64 round) {
+static QByteArray payload(qint64 round) {
     return QByteArray::number(round) + ':' +
            QByteArray(64 * 1024, static_cast<char>('a' + round % 26));
 }
 
 // The round a stored value belongs to, or none when it is not one whole payload.
-std::optional<qint64> roundOf(const QByteArray& value) {
+static std::optional<qint64> roundOf(const QByteArray& value) {
     bool ok = false;
     const qint64 round = value.left(value.indexOf(':')).toLongLong(&ok);
-    if (!ok || value != payload(round))
-        return std::nullopt;
-    return round;
+    return ok && value == payload(round) ? std::optional(round) : std::nullopt;
 }
 
-} // namespace
-
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fputs("usage: SettingsWriter FILE\n", stderr);
+    if (argc != 2)
         return 2;
-    }
+    std::setvbuf(stdout, nullptr, _IOLBF, 0); // each line reaches the pipe at once
+    const QString key = QStringLiteral("payload");
     bool warned = false;
     FilePreferencesStore store(QString::fromLocal8Bit(argv[1]),
                                [&warned](const QString&) { warned = true; });
@@ -44,11 +36,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     std::printf("read %lld\n", static_cast<long long>(*found));
-    std::fflush(stdout);
-    for (qint64 round = *found + 1;; ++round) {
-        if (!store.setValue(key, payload(round)))
-            return 1;
+    for (qint64 round = *found + 1; store.setValue(key, payload(round)); ++round)
         std::printf("wrote %lld\n", static_cast<long long>(round));
-        std::fflush(stdout);
-    }
+    return 1;
 }

@@ -4,7 +4,6 @@
 
 #include <QDir>
 #include <QProcess>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -16,13 +15,14 @@ class XdgAutostartLoginItemTest : public QObject {
     QTemporaryDir m_config;
     const QString m_folder = m_config.filePath(QStringLiteral("autostart"));
     const QString m_entry = m_folder + QStringLiteral("/org.lullwick.Lullwick.desktop");
+    const QString m_program = QStringLiteral("/usr/bin/lullwick");
 
-    void write(const QString& path, const QByteArray& content) {
+    static void write(const QString& path, const QByteArray& content) {
         QDir().mkpath(QFileInfo(path).absolutePath());
         QFile file(path);
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
     }
-    QByteArray read(const QString& path) {
+    static QByteArray read(const QString& path) {
         QFile file(path);
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
@@ -32,180 +32,102 @@ class XdgAutostartLoginItemTest : public QObject {
         validator.setProcessChannelMode(QProcess::MergedChannels);
         validator.start(QStringLiteral("desktop-file-validate"), {m_entry});
         validator.waitForFinished(30000);
-        QFile file(m_entry);
-        file.open(QIODevice::ReadOnly);
-        const QStringList exec = QString::fromUtf8(file.readAll()).split(u'\n').filter(u"Exec=");
-        return QString::fromUtf8(validator.readAll()) + exec.value(0).mid(5);
+        const QString exec = QString::fromUtf8(read(m_entry)).section(QStringLiteral("\nExec="), 1);
+        return QString::fromUtf8(validator.readAll()) + exec.section(u'\n', 0, 0);
     }
 
 private slots:
-    void init() {
-        QDir(m_folder).removeRecursively();
-        QFile::remove(m_folder);
-    }
+    void init() { QDir(m_folder).removeRecursively(); }
 
-    void createdReadAndRemoved() {
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_config.path()));
-        QCOMPARE(XdgAutostartLoginItem::defaultEntryPath(), m_entry);
-        XdgAutostartLoginItem item(m_entry, QStringLiteral("/usr/bin/lullwick"));
-        QVERIFY(!item.isEnabled());
+    void theEntryStartsTheProgramWithItsOptions_data() {
+        QTest::addColumn<QStringList>("command");
+        QTest::addColumn<QString>("exec");
+        // clang-format off
+        QTest::newRow("sleep commands") << QStringList{m_program, "--sleep-command", "/usr/local/bin/hibernate now", "--sleep-fallback", "/bin/true"} << "/usr/bin/lullwick --sleep-command \"/usr/local/bin/hibernate now\" --sleep-fallback /bin/true";
+        QTest::newRow("space") << QStringList{"/opt/my apps/lw"} << "\"/opt/my apps/lw\"";
+        QTest::newRow("percent") << QStringList{"/opt/100%/lw"} << "/opt/100%%/lw";
+        QTest::newRow("dollar and quote") << QStringList{"/opt/$x\"y/lw"} << "\"/opt/\\\\$x\\\\\"y/lw\"";
+        QTest::newRow("backslash") << QStringList{"/opt/a\\b/lw"} << "\"/opt/a\\\\\\\\b/lw\"";
+        QTest::newRow("line break") << QStringList{"/opt/a\nHidden=true/lw"} << "\"/opt/a\\nHidden=true/lw\"";
+        // clang-format on
+    }
+    void theEntryStartsTheProgramWithItsOptions() {
+        QFETCH(QStringList, command);
+        XdgAutostartLoginItem item(m_entry, command.first(), command.mid(1));
         QCOMPARE(item.setEnabled(true), std::nullopt);
-        QCOMPARE(validatedExec(), QStringLiteral("/usr/bin/lullwick"));
+        QTEST(validatedExec(), "exec");
+        QVERIFY(read(m_entry).contains("\nX-GNOME-Autostart-Delay=5\n"));
+        // A line break in the path must not smuggle in a key.
         QVERIFY(XdgAutostartLoginItem(m_entry).isEnabled()); // as at the next start
         QCOMPARE(item.setEnabled(false), std::nullopt);
         QVERIFY(!QFile::exists(m_entry) && !item.isEnabled());
         QCOMPARE(item.setEnabled(false), std::nullopt); // nothing to remove is no failure
     }
 
-    void switchedOffByEitherKeyOfTheMainGroup_data() {
-        QTest::addColumn<QByteArray>("entry");
+    // Only keys of the main group count; every other line stays as the user wrote it.
+    void someoneElsesEntryIsSwitchedInPlaceAndKept_data() {
+        QTest::addColumn<QByteArray>("users");
         QTest::addColumn<bool>("enabled");
-        QTest::newRow("plain") << QByteArray("[Desktop Entry]\nName=x\n") << true;
-        QTest::newRow("hidden, with spaces")
-            << QByteArray("[Desktop Entry]\nHidden = true \n") << false;
-        QTest::newRow("hidden=false") << QByteArray("[Desktop Entry]\nHidden=false\n") << true;
-        QTest::newRow("GNOME off")
-            << QByteArray("[Desktop Entry]\nX-GNOME-Autostart-enabled=false\n") << false;
-        QTest::newRow("GNOME on") << QByteArray("[Desktop Entry]\nX-GNOME-Autostart-enabled=true\n")
-                                  << true;
-        QTest::newRow("both in an action")
-            << QByteArray("[Desktop Entry]\nName=x\n[Desktop Action x]\nHidden=true\n"
-                          "X-GNOME-Autostart-enabled=false\n")
-            << true;
+        QTest::addColumn<QByteArray>("switchedOn");
+        QTest::addColumn<QByteArray>("switchedOff");
+        const QByteArray exec = "Exec=/opt/lw --sleep-command /usr/local/bin/nap\n";
+        const QByteArray action = "[Desktop Action quit]\nName=Quit\nHidden=true\nExec=true\n";
+        // clang-format off
+        QTest::newRow("GNOME off") << "# mine\n[Desktop Entry]\n" + exec + "X-GNOME-Autostart-enabled=false\nActions=quit;\n" + action << false << "# mine\n[Desktop Entry]\n" + exec + "X-GNOME-Autostart-enabled=true\nActions=quit;\n" + action << "# mine\n[Desktop Entry]\n" + exec + "X-GNOME-Autostart-enabled=true\nActions=quit;\nHidden=true\n" + action;
+        QTest::newRow("hidden, with spaces") << "[Desktop Entry]\n Hidden = true \n" + exec << false << "[Desktop Entry]\n" + exec << "[Desktop Entry]\n" + exec + "Hidden=true\n";
+        QTest::newRow("keys of an action") << "[Desktop Entry]\n" + exec + action << true << "[Desktop Entry]\n" + exec + action << "[Desktop Entry]\n" + exec + "Hidden=true\n" + action;
+        // clang-format on
     }
-    void switchedOffByEitherKeyOfTheMainGroup() {
-        QFETCH(QByteArray, entry);
-        write(m_entry, entry);
-        XdgAutostartLoginItem item(m_entry, QStringLiteral("/usr/bin/lullwick"));
-        QTEST(item.isEnabled(), "enabled");
-        QCOMPARE(item.setEnabled(true), std::nullopt);
-        QVERIFY(item.isEnabled());
-    }
-
     void someoneElsesEntryIsSwitchedInPlaceAndKept() {
-        const QByteArray users =
-            "# mine\n[Desktop Entry]\nType=Application\nName=Lullwick\n"
-            "Exec=/opt/lullwick/bin/lullwick --sleep-command /usr/local/bin/nap\n"
-            "X-GNOME-Autostart-enabled=false\nActions=quit;\n"
-            "[Desktop Action quit]\nName=Quit\nExec=true\n";
+        QFETCH(QByteArray, users);
         write(m_entry, users);
-        XdgAutostartLoginItem item(m_entry, QStringLiteral("/usr/bin/lullwick"));
-        QCOMPARE(item.setEnabled(true), std::nullopt);
-        QVERIFY(item.isEnabled());
-        QByteArray expected = users;
-        expected.replace("X-GNOME-Autostart-enabled=false", "X-GNOME-Autostart-enabled=true");
-        QCOMPARE(read(m_entry), expected);
-
-        QCOMPARE(item.setEnabled(false), std::nullopt);
-        QVERIFY(!item.isEnabled());
-        expected.replace("Actions=quit;\n", "Actions=quit;\nHidden=true\n");
-        QCOMPARE(read(m_entry), expected);
-        QCOMPARE(validatedExec(),
-                 QStringLiteral("/opt/lullwick/bin/lullwick --sleep-command /usr/local/bin/nap"));
-
-        QCOMPARE(item.setEnabled(true), std::nullopt);
-        expected.replace("Hidden=true\n", "");
-        QCOMPARE(read(m_entry), expected);
+        XdgAutostartLoginItem item(m_entry, m_program);
+        QTEST(item.isEnabled(), "enabled");
+        for (bool enabled : {true, false, true}) {
+            QCOMPARE(item.setEnabled(enabled), std::nullopt);
+            QCOMPARE(item.isEnabled(), enabled);
+            QTEST(read(m_entry), enabled ? "switchedOn" : "switchedOff");
+        }
     }
 
-    void aLinkToAnEntryElsewhereIsReplacedNotWrittenThrough() {
+    // A link is replaced by a file of our own, never written through; a dangling one removed.
+    void linksAreReplacedNotWrittenThrough() {
         const QString elsewhere = m_config.filePath(QStringLiteral("shared.desktop"));
         const QByteArray shared = "[Desktop Entry]\nType=Application\nName=L\nExec=lullwick\n";
         write(elsewhere, shared);
         QVERIFY(QDir().mkpath(m_folder) && QFile::link(elsewhere, m_entry));
-        XdgAutostartLoginItem item(m_entry, QStringLiteral("/usr/bin/lullwick"));
+        XdgAutostartLoginItem item(m_entry, m_program);
         QCOMPARE(item.setEnabled(false), std::nullopt);
         QVERIFY(!item.isEnabled() && !QFileInfo(m_entry).isSymLink());
         QCOMPARE(read(elsewhere), shared);
-    }
-
-    void theEntryCarriesTheSleepCommands() {
-        XdgAutostartLoginItem item(
-            m_entry, QStringLiteral("/usr/bin/lullwick"),
-            {QStringLiteral("--sleep-command"), QStringLiteral("/usr/local/bin/hibernate now"),
-             QStringLiteral("--sleep-fallback"), QStringLiteral("/bin/true")});
-        QCOMPARE(item.setEnabled(true), std::nullopt);
-        QCOMPARE(validatedExec(), QStringLiteral("/usr/bin/lullwick --sleep-command "
-                                                 "\"/usr/local/bin/hibernate now\" "
-                                                 "--sleep-fallback /bin/true"));
-        // The next start's options replace the old ones.
-        QCOMPARE(
-            XdgAutostartLoginItem(m_entry, QStringLiteral("/usr/bin/lullwick")).setEnabled(true),
-            std::nullopt);
-        QCOMPARE(validatedExec(), QStringLiteral("/usr/bin/lullwick"));
-    }
-
-    void startProgram_data() {
-        QTest::addColumn<QString>("running");
-        QTest::addColumn<QString>("installed");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("the installed file, reached through a link") << "link"
-                                                                    << "installed"
-                                                                    << "installed";
-        QTest::newRow("a build tree") << "build"
-                                      << "installed"
-                                      << "build";
-        QTest::newRow("replaced by an upgrade") << "gone"
-                                                << "installed"
-                                                << "installed";
-        QTest::newRow("nothing installed") << "build"
-                                           << "absent"
-                                           << "build";
-    }
-    void startProgram() {
-        QFETCH(QString, running);
-        QFETCH(QString, installed);
-        QFETCH(QString, expected);
-        QTemporaryDir programs;
-        write(programs.filePath(QStringLiteral("installed")), "#!/bin/sh\n");
-        write(programs.filePath(QStringLiteral("build")), "#!/bin/sh\n");
-        QVERIFY(QFile::link(programs.filePath(QStringLiteral("installed")),
-                            programs.filePath(QStringLiteral("link"))));
-        QCOMPARE(XdgAutostartLoginItem::startProgram(programs.filePath(running),
-                                                     programs.filePath(installed)),
-                 programs.filePath(expected));
-    }
-
-    void awkwardProgramPathsStayOneArgument_data() {
-        QTest::addColumn<QString>("program");
-        QTest::addColumn<QString>("exec");
-        QTest::newRow("space") << "/opt/my apps/lw"
-                               << "\"/opt/my apps/lw\"";
-        QTest::newRow("percent") << "/opt/100%/lw"
-                                 << "/opt/100%%/lw";
-        QTest::newRow("dollar and quote") << "/opt/$x\"y/lw"
-                                          << "\"/opt/\\\\$x\\\\\"y/lw\"";
-        QTest::newRow("backslash") << "/opt/a\\b/lw"
-                                   << "\"/opt/a\\\\\\\\b/lw\"";
-        QTest::newRow("line break") << "/opt/a\nHidden=true/lw"
-                                    << "\"/opt/a\\nHidden=true/lw\"";
-    }
-    void awkwardProgramPathsStayOneArgument() {
-        QFETCH(QString, program);
-        XdgAutostartLoginItem item(m_entry, program);
-        QCOMPARE(item.setEnabled(true), std::nullopt);
-        QTEST(validatedExec(), "exec");
-        QVERIFY(item.isEnabled()); // a line break in the path must not smuggle in a key
+        QVERIFY(QFile::remove(m_entry) && QFile::link(m_config.filePath("gone"), m_entry));
+        QCOMPARE(item.setEnabled(false), std::nullopt);
+        QVERIFY(!QFileInfo(m_entry).isSymLink());
     }
 
     void blockedPlacesFailWithAReason() {
         // Root ignores permission bits, so plain files and folders are in the way instead.
         write(m_folder, "not a folder");
-        XdgAutostartLoginItem item(m_entry, QStringLiteral("/usr/bin/lullwick"));
+        XdgAutostartLoginItem item(m_entry, m_program);
         QVERIFY(item.setEnabled(true).value_or(QString()).contains(m_folder));
-        QFile::remove(m_folder);
-        QVERIFY(QDir().mkpath(m_entry));
-        QVERIFY(!item.isEnabled());
+        QVERIFY(QFile::remove(m_folder) && QDir().mkpath(m_entry));
         QVERIFY(item.setEnabled(false).value_or(QString()).contains(m_entry));
         QVERIFY(item.setEnabled(true));
     }
 
-    void aDanglingLinkIsRemoved() {
-        QVERIFY(QDir().mkpath(m_folder) && QFile::link(m_config.filePath("gone"), m_entry));
-        XdgAutostartLoginItem item(m_entry, QStringLiteral("/usr/bin/lullwick"));
-        QVERIFY(!item.isEnabled());
-        QCOMPARE(item.setEnabled(false), std::nullopt);
-        QVERIFY(!QFileInfo(m_entry).isSymLink());
+    void startProgramAndPlace() {
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_config.path()));
+        QCOMPARE(XdgAutostartLoginItem::defaultEntryPath(), m_entry);
+        const auto at = [this](const char* name) { return m_config.filePath(QLatin1String(name)); };
+        for (const char* name : {"installed", "build"})
+            write(at(name), "#!/bin/sh\n");
+        QVERIFY(QFile::link(at("installed"), at("link")));
+        // The installed file reached through a link; a build tree; a program replaced by an
+        // upgrade while it runs; nothing installed.
+        QCOMPARE(XdgAutostartLoginItem::startProgram(at("link"), at("installed")), at("installed"));
+        QCOMPARE(XdgAutostartLoginItem::startProgram(at("build"), at("installed")), at("build"));
+        QCOMPARE(XdgAutostartLoginItem::startProgram(at("gone"), at("installed")), at("installed"));
+        QCOMPARE(XdgAutostartLoginItem::startProgram(at("build"), at("absent")), at("build"));
     }
 };
 

@@ -1,9 +1,8 @@
-'''dbusmock template: KDE PowerDevil's policy agent.
-
-Parameter "active": a list of [what, who, why, mode, flags] published as the
-ActiveInhibitions property (Plasma 6). Without it the agent is an older one that only
-answers HasInhibition(types), from the parameter "screen_inhibited".
-'''
+# dbusmock template: KDE PowerDevil's policy agent.
+#
+# Parameter "active": a list of [what, who, why, mode, flags] published as the
+# ActiveInhibitions property (Plasma 6). Without it the agent is an older one that only
+# answers HasInhibition(types), from the parameter "screen_inhibited".
 
 import dbus
 
