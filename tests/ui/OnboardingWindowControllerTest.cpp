@@ -43,13 +43,14 @@ private slots:
         QTest::addColumn<int>("page");
         QTest::addColumn<bool>("back");
         QTest::addColumn<QString>("forward");
+        QTest::addColumn<QString>("content");
         // clang-format off
-        QTest::newRow("-1 is clamped") << -1 << 0 << false << "Get Started";
-        QTest::newRow("1") << 1 << 1 << true << "Continue";
-        QTest::newRow("2") << 2 << 2 << true << "Continue";
-        QTest::newRow("3") << 3 << 3 << true << "Continue";
-        QTest::newRow("4") << 4 << 4 << true << "Finish";
-        QTest::newRow("9 is clamped") << 9 << 4 << true << "Finish";
+        QTest::newRow("-1 is clamped") << -1 << 0 << false << "Get Started" << "welcomePage";
+        QTest::newRow("1") << 1 << 1 << true << "Continue" << "microphonePage";
+        QTest::newRow("2") << 2 << 2 << true << "Continue" << "behaviorPage";
+        QTest::newRow("3") << 3 << 3 << true << "Continue" << "schedulePage";
+        QTest::newRow("4") << 4 << 4 << true << "Finish" << "testPage";
+        QTest::newRow("9 is clamped") << 9 << 4 << true << "Finish" << "testPage";
         // clang-format on
     }
     void pagesButtonsAndDots() {
@@ -59,6 +60,7 @@ private slots:
         QCOMPARE(view()->page(), page);
         QTEST(child("back")->isVisible(), "back");
         QTEST(child<QPushButton>("forward")->text(), "forward");
+        QTEST(view()->pageWidget()->objectName(), "content");
         auto* dots = child<PageDots>("pageDots");
         const QImage image = dots->grab().toImage();
         for (int i = 0; i < OnboardingView::pageCount; ++i)
@@ -75,8 +77,7 @@ private slots:
         m_controller->show(2);
         QWidget* window = m_controller->window();
         QVERIFY(QTest::qWaitForWindowActive(window));
-        QVERIFY(window->minimumSize() == OnboardingView::fixedSize &&
-                window->maximumSize() == OnboardingView::fixedSize);
+        QCOMPARE(window->maximumSize(), OnboardingView::fixedSize);
         const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
         QVERIFY((window->geometry().center() - screen.center()).manhattanLength() <= 50);
         window->move(window->pos() + QPoint(30, 40));

@@ -45,7 +45,7 @@ private slots:
     void loading() {
         QFETCH(QVariantHash, stored);
         m_f.fakes->store.values.insert(stored);
-        const AppState& s = *(m_f.state = m_f.fakes->makeState());
+        AppState& s = *(m_f.state = m_f.fakes->makeState());
         const auto raw = [](auto value) { return QString::fromLatin1(rawValue(value).data()); };
         // clang-format off
         QTEST(QStringList({s.isEnabled() ? "on" : "off", raw(s.confirmationMode()), raw(s.sensitivity()), s.scheduleEnabled() ? "on" : "off",
