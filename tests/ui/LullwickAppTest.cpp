@@ -14,23 +14,21 @@ using namespace lullwick;
 class LullwickAppTest : public QObject {
     Q_OBJECT
 
-    FakeServices m_fakes;
-
 private slots:
     // Without a tray in time the icon is made all the same, for one that turns up later; its
     // picture follows whether the detector runs.
     void theTrayIconWaitsForATray() {
         for (bool found : {true, false}) {
+            FakeServices fakes;
             FakeTrayHost host;
             FakeDesktopNotifier notifier;
-            LullwickApp app(m_fakes.services());
+            LullwickApp app(fakes.services());
             app.showTrayIconWhenReady(host, notifier);
             QVERIFY(host.waitedFor == LullwickApp::trayWaitLimit && !app.trayIcon());
-            m_fakes.log.lines.clear();
             host.answer(found);
             QVERIFY(app.trayIcon() && app.trayIcon()->isVisible());
             QCOMPARE(app.trayIcon()->contextMenu(), app.menu().menu());
-            QCOMPARE(m_fakes.log.lines.size() + notifier.shown.size(), found ? 0 : 2);
+            QCOMPARE(fakes.log.lines.size() + notifier.shown.size(), found ? 0 : 2);
             const auto pixels = [&] { return app.trayIcon()->icon().pixmap(22, 22).toImage(); };
             const QImage moon = pixels();
             app.state().setDetectorRunning(!app.state().detectorRunning());
