@@ -9,48 +9,46 @@
 namespace lullwick {
 
 // Time that moves only when the test advances it; due timers fire in order of their
-// deadlines, each at its exact millisecond.
+// deadlines, each at its exact millisecond, and repeating ones start their next round.
 class FakeTimers : public Timers {
-public:
-    class FakeTimer : public Timer {
-    public:
+    using ms = std::chrono::milliseconds;
+
+    struct FakeTimer : Timer {
         FakeTimer(FakeTimers& owner, Mode mode, QObject* parent)
             : Timer(parent), m_owner(owner), m_mode(mode) {}
-
-        void start(std::chrono::milliseconds interval) override {
-            m_interval = interval;
-            m_due = m_owner.m_now + interval;
-            m_active = true;
+        void start(ms interval) override {
+            m_interval = interval, m_due = m_owner.m_now + interval, m_active = true;
         }
         void stop() override { m_active = false; }
         bool isActive() const override { return m_active; }
 
-        std::chrono::milliseconds interval() const { return m_interval; }
-
-    private:
-        friend class FakeTimers;
         FakeTimers& m_owner;
-        Mode m_mode;
-        std::chrono::milliseconds m_interval{0};
-        std::chrono::milliseconds m_due{0};
+        const Mode m_mode;
+        ms m_interval{0}, m_due{0};
         bool m_active = false;
     };
 
+    ms m_now{0};
+    QList<QPointer<FakeTimer>> m_timers;
+
+public:
     Timer* create(Mode mode, QObject* parent) override {
-        auto* timer = new FakeTimer(*this, mode, parent);
-        m_timers.append(timer);
-        return timer;
+        m_timers.append(new FakeTimer(*this, mode, parent));
+        return m_timers.last();
     }
 
     // Moves time forward by step, firing every timer that falls due on the way.
-    void advance(std::chrono::milliseconds step) {
-        const std::chrono::milliseconds end = m_now + step;
-        while (FakeTimer* next = nextDue(end)) {
+    void advance(ms step) {
+        const ms end = m_now + step;
+        for (FakeTimer* next = nullptr;; next = nullptr) {
+            for (FakeTimer* t : m_timers)
+                if (t && t->m_active && t->m_due <= end && (!next || t->m_due < next->m_due))
+                    next = t;
+            if (!next)
+                break;
             m_now = next->m_due;
-            if (next->m_mode == Mode::singleShot)
-                next->m_active = false;
-            else
-                next->m_due = m_now + std::max(next->m_interval, std::chrono::milliseconds(1));
+            next->m_active = next->m_mode == Mode::repeating;
+            next->m_due = m_now + std::max(next->m_interval, ms(1));
             emit next->timeout();
         }
         m_now = end;
@@ -58,25 +56,9 @@ public:
 
     // Timers that will fire if time moves on.
     int activeCount() const {
-        return static_cast<int>(std::count_if(m_timers.begin(), m_timers.end(),
-                                              [](const auto& t) { return t && t->m_active; }));
+        return int(std::count_if(m_timers.begin(), m_timers.end(),
+                                 [](const auto& t) { return t && t->m_active; }));
     }
-
-    std::chrono::milliseconds now() const { return m_now; }
-
-private:
-    FakeTimer* nextDue(std::chrono::milliseconds end) {
-        FakeTimer* next = nullptr;
-        for (const QPointer<FakeTimer>& timer : m_timers) {
-            if (timer && timer->m_active && timer->m_due <= end &&
-                (!next || timer->m_due < next->m_due))
-                next = timer;
-        }
-        return next;
-    }
-
-    std::chrono::milliseconds m_now{0};
-    QList<QPointer<FakeTimer>> m_timers;
 };
 
 } // namespace lullwick

@@ -34,11 +34,8 @@ private slots:
         QTest::addColumn<qreal>("risen"); // share of the rise done
         const qreal quarter = 0.3781, half = 0.6846;
         QTest::newRow("z a quarter in") << 400 << false << quarter;
-        QTest::newRow("z back at the start") << 1600 << false << 0.0;
         QTest::newRow("z halfway, a round later") << 2400 << false << half;
         QTest::newRow("Z waits") << 499 << true << 0.0;
-        QTest::newRow("Z a quarter in") << 900 << true << quarter;
-        QTest::newRow("Z back at the start") << 2100 << true << 0.0;
         QTest::newRow("Z halfway, a round later") << 2900 << true << half;
     }
     void lettersRiseEaseOutAndTheLargeOneHalfASecondLater() {
@@ -51,6 +48,8 @@ private slots:
         QVERIFY(qAbs(letter.opacity - (large ? 0.7 : 0.9) * (1 - risen)) < 0.002);
     }
 
+    // Whole inside the card's rounded shape and away from their widget's edge, at every step;
+    // the large Z is the highest letter throughout, its top following its offset.
     void theLettersStayWholeInsideTheCard_data() {
         QTest::addColumn<bool>("goodNight");
         QTest::addColumn<bool>("picture"); // else the drawn cat stands in
@@ -72,8 +71,7 @@ private slots:
                 pictures, timers, false, [] {}, [] {});
         timers.advance(6s); // the Zs of the confirmation come with four seconds left
         view->show();
-        // Animations stopped, so that only the test moves them.
-        view->findChild<AnimationClock*>()->pause();
+        view->findChild<AnimationClock*>()->pause(); // only the test moves them
         auto* zs = view->findChild<FloatingZs*>();
         zs->clock()->pause();
         // The frame hangs 8 right of and 10 above the picture's (or the cat's) top-right corner.
@@ -83,7 +81,7 @@ private slots:
                  mascot->pos() + QPoint(mascot->width() - inset + 8, inset - 10));
         QPainterPath shape;
         shape.addRoundedRect(QRectF(view->rect()), goodNight ? 24 : 22, goodNight ? 24 : 22);
-        int restingTop = 0;
+        QRect resting;
         for (int ms : {0, 250, 499, 700, 1300, 1700, 2099, 2500}) {
             zs->clock()->setCurrentTime(ms);
             QImage ink(zs->size(), QImage::Format_ARGB32_Premultiplied);
@@ -92,20 +90,15 @@ private slots:
             QRect inked;
             for (int y = 0; y < ink.height(); ++y)
                 for (int x = 0; x < ink.width(); ++x)
-                    if (qAlpha(ink.pixel(x, y)) != 0) {
-                        inked |= QRect(x, y, 1, 1);
-                        QVERIFY(
-                            shape.contains(QPointF(zs->pos() + QPoint(x, y)) + QPointF(0.5, 0.5)));
-                    }
-            // Ink on the widget's edge would be a letter cut by it.
-            QVERIFY2(zs->rect().adjusted(1, 1, -1, -1).contains(inked),
-                     qPrintable(QString::number(ms)));
-            // The large Z is the highest letter throughout: its top follows its offset.
-            restingTop = ms == 0 ? inked.top() : restingTop;
+                    inked |= qAlpha(ink.pixel(x, y)) ? QRect(x, y, 1, 1) : QRect();
+            // Pixel centres; the card's shape is convex, so its corners are the ones to test.
+            QVERIFY(shape.contains(QRectF(inked.translated(zs->pos())).adjusted(.5, .5, -.5, -.5)));
+            resting = ms == 0 ? inked : resting;
             const qreal rise =
                 FloatingZs::largeAt(ms).offset.y() - FloatingZs::largeAt(0).offset.y();
-            if (FloatingZs::largeAt(ms).opacity > 0.2)
-                QVERIFY(qAbs(inked.top() - restingTop - rise) <= 1.0);
+            QVERIFY(zs->rect().adjusted(1, 1, -1, -1).contains(inked));
+            QVERIFY(FloatingZs::largeAt(ms).opacity <= 0.2 ||
+                    qAbs(inked.top() - resting.top() - rise) <= 1.0);
         }
     }
 };
