@@ -54,6 +54,8 @@ public:
         m_now = end;
     }
 
+    ms now() const { return m_now; }
+
     // Timers that will fire if time moves on.
     int activeCount() const {
         return int(std::count_if(m_timers.begin(), m_timers.end(),
