@@ -1,6 +1,6 @@
-"""What the end-to-end runs of the real lullwick binary share: starting it with its own settings
-folder and a sleep command that only records, watching windows, the microphone and the
-settings, and reading the tray menu the way KDE and GNOME do, over com.canonical.dbusmenu."""
+# What the end-to-end runs of the real lullwick binary share: starting it with its own settings
+# folder and a sleep command that only records, watching windows, the microphone and the
+# settings, and reading the tray menu the way KDE and GNOME do, over com.canonical.dbusmenu.
 import json
 import os
 import subprocess
@@ -14,7 +14,7 @@ import dbus
 SETUP = "Lullwick Setup"
 QUESTION = "Lullwick"  # the microphone question's title
 GOOD_NIGHT, CONFIRM = "Lullwick: Good night", "Lullwick: Sleep?"
-WATCHER_NAME = "org.kde.StatusNotifierWatcher"
+WATCHER_NAME, LOGIN1 = "org.kde.StatusNotifierWatcher", "org.freedesktop.login1"
 
 
 def wait_for(condition, timeout=30.0):
@@ -59,12 +59,10 @@ def dbusmock(name, *args, system=False):
 
 
 def start_logind():
-    """logind on the private system bus: (process, its Mock interface)."""
-    process, bus = dbusmock("org.freedesktop.login1", "--system", "--template", "logind",
-                            system=True)
-    return process, dbus.Interface(bus.get_object("org.freedesktop.login1",
-                                                  "/org/freedesktop/login1"),
-                                   "org.freedesktop.DBus.Mock")
+    # (process, its Mock interface)
+    process, bus = dbusmock(LOGIN1, "--system", "--template", "logind", system=True)
+    mock = bus.get_object(LOGIN1, "/org/freedesktop/login1")
+    return process, dbus.Interface(mock, "org.freedesktop.DBus.Mock")
 
 
 def start_watcher(template):
@@ -79,7 +77,7 @@ def headless_env(home):
 
 
 def start_headless(binary, home, *args, stderr=None):
-    """The tray application of headless_env(home), once it holds its lock and still runs."""
+    # The tray application of headless_env(home), once it holds its lock and still runs.
     child = subprocess.Popen([binary, *args], env=headless_env(home), stdout=subprocess.DEVNULL,
                              stderr=stderr)
 
@@ -89,7 +87,9 @@ def start_headless(binary, home, *args, stderr=None):
                 return f.readline().strip() == str(child.pid)
         except OSError:
             return False
-    assert wait_for(lambda: child.poll() is not None or holds_lock()) and child.poll() is None
+    if not wait_for(lambda: child.poll() is not None or holds_lock()) or child.poll() is not None:
+        stop(child)
+        raise AssertionError("the tray application did not start")
     return child
 
 
@@ -136,8 +136,8 @@ def screenshot(folder, name, window="root", around=None):
 
 
 class Lullwick:
-    """One settings folder; the program can be started in it again and again. Unless the test
-    names its own, the sleep command only records that it ran."""
+    # One settings folder; the program can be started in it again and again. Unless the test
+    # names its own, the sleep command only records that it ran.
 
     def __init__(self, binary, settings=None, args=(), env=None):
         self.binary, self.env = binary, dict(env or {})
@@ -160,13 +160,12 @@ class Lullwick:
         return os.path.join(self.config, "lullwick", "settings.json")
 
     def settings(self):
-        if not os.path.exists(self.settings_path()):
-            return {}
-        with open(self.settings_path()) as f:
-            return json.load(f)
+        path = Path(self.settings_path())
+        return json.loads(path.read_text()) if path.exists() else {}
 
     def sleep_calls(self):
-        return Path(self.calls).read_text().count("\n") if os.path.exists(self.calls) else 0
+        calls = Path(self.calls)
+        return calls.read_text().count("\n") if calls.exists() else 0
 
     def settled_sleep_calls(self):
         time.sleep(2)  # a second or a wrong sleep would follow within this
@@ -200,7 +199,7 @@ class Lullwick:
 
 
 class ExportedMenu:
-    """The tray menu as a StatusNotifierItem host sees it."""
+    # The tray menu as a StatusNotifierItem host sees it.
 
     def __init__(self, bus, item):
         service, _, path = item.partition("/")
@@ -210,7 +209,7 @@ class ExportedMenu:
         self.menu = dbus.Interface(bus.get_object(service, menu_path), "com.canonical.dbusmenu")
 
     def items(self):
-        """(id, label, type, toggle-type, toggle-state, visible, enabled) top to bottom."""
+        # (id, label, type, toggle-type, toggle-state, visible, enabled) top to bottom
         _, (_, _, children) = self.menu.GetLayout(0, -1, [])
         return [(int(item_id), str(props.get("label", "")), str(props.get("type", "standard")),
                  str(props.get("toggle-type", "")), int(props.get("toggle-state", -1)),
@@ -218,7 +217,7 @@ class ExportedMenu:
                 for item_id, props, _ in children]
 
     def visible(self):
-        """(label, toggle-type, toggle-state, enabled) of the items shown."""
+        # (label, toggle-type, toggle-state, enabled) of the items shown
         return [(label, toggle, state, enabled)
                 for _, label, _, toggle, state, shown, enabled in self.items() if shown]
 
@@ -232,7 +231,7 @@ class ExportedMenu:
 
 
 def tray_menu():
-    """The menu of the item last registered with the watcher of start_watcher."""
+    # The menu of the item last registered with the watcher of start_watcher.
     bus = dbus.SessionBus()
     watcher = bus.get_object(WATCHER_NAME, "/StatusNotifierWatcher")
 

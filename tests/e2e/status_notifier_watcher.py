@@ -1,8 +1,6 @@
-'''dbusmock template: the StatusNotifierWatcher of KDE and of GNOME's AppIndicator extension.
-
-A tray host is registered from the start. Qt reads IsStatusNotifierHostRegistered through
-introspection, so it has to be a declared property, as dbusmock declares it.
-'''
+# dbusmock template: the StatusNotifierWatcher of KDE and of GNOME's AppIndicator extension.
+# A tray host is registered from the start. Qt reads IsStatusNotifierHostRegistered through
+# introspection, so it has to be a declared property, as dbusmock declares it.
 
 import dbus
 
