@@ -11,8 +11,7 @@ from pathlib import Path
 
 import dbus
 
-SETUP = "Lullwick Setup"
-QUESTION = "Lullwick"  # the microphone question's title
+SETUP, QUESTION = "Lullwick Setup", "Lullwick"  # QUESTION: the microphone question's title
 GOOD_NIGHT, CONFIRM = "Lullwick: Good night", "Lullwick: Sleep?"
 WATCHER_NAME, LOGIN1 = "org.kde.StatusNotifierWatcher", "org.freedesktop.login1"
 
@@ -20,11 +19,9 @@ WATCHER_NAME, LOGIN1 = "org.kde.StatusNotifierWatcher", "org.freedesktop.login1"
 def wait_for(condition, timeout=30.0):
     # Generous: two loaded cores.
     deadline = time.monotonic() + timeout
-    while time.monotonic() < deadline:
-        if condition():
-            return True
+    while not (done := condition()) and time.monotonic() < deadline:
         time.sleep(0.05)
-    return False
+    return bool(done)
 
 
 def output(*command):
@@ -32,13 +29,12 @@ def output(*command):
 
 
 def stop(process):
-    if process.poll() is None:
-        process.terminate()
-        try:
-            process.wait(10)
-        except subprocess.TimeoutExpired:
-            process.kill()
-    return process.wait()
+    process.terminate()  # nothing, once it has ended
+    try:
+        return process.wait(10)
+    except subprocess.TimeoutExpired:
+        process.kill()
+        return process.wait()
 
 
 def microphone_streams():
@@ -71,9 +67,9 @@ def start_watcher(template):
 
 def headless_env(home):
     # No desktop and no buses; settings, runtime folder and lock in home.
-    return dict(os.environ, XDG_CONFIG_HOME=home, XDG_RUNTIME_DIR=home, QT_QPA_PLATFORM="offscreen",
-                DBUS_SESSION_BUS_ADDRESS="unix:path=/nonexistent/session",
-                DBUS_SYSTEM_BUS_ADDRESS="unix:path=/nonexistent/system")
+    return dict(os.environ, XDG_CONFIG_HOME=home, XDG_RUNTIME_DIR=home,
+                QT_QPA_PLATFORM="offscreen", DBUS_SESSION_BUS_ADDRESS="unix:path=/nonexistent",
+                DBUS_SYSTEM_BUS_ADDRESS="unix:path=/nonexistent")
 
 
 def start_headless(binary, home, *args, stderr=None):
@@ -145,13 +141,11 @@ class Lullwick:
         self.config = os.path.join(self.folder.name, "config")
         os.makedirs(os.path.join(self.config, "lullwick"))
         if settings is not None:
-            with open(self.settings_path(), "w") as f:
-                json.dump(settings, f)
+            Path(self.settings_path()).write_text(json.dumps(settings))
         self.calls = os.path.join(self.folder.name, "sleep-calls")
-        recorder = os.path.join(self.folder.name, "record-sleep")
-        with open(recorder, "w") as f:
-            f.write(f"#!/bin/sh\necho \"$0\" >> {self.calls}\n")
-        os.chmod(recorder, 0o755)
+        recorder = Path(self.folder.name, "record-sleep")
+        recorder.write_text(f"#!/bin/sh\necho \"$0\" >> {self.calls}\n")
+        recorder.chmod(0o755)
         self.args = list(args) if "--sleep-command" in args else [
             "--sleep-command", recorder, "--sleep-fallback", recorder, *args]
         self.process = self.log = None
@@ -172,9 +166,8 @@ class Lullwick:
         return self.sleep_calls()
 
     def start(self):
-        env = dict(os.environ, XDG_CONFIG_HOME=self.config)
-        env.pop("QT_QPA_PLATFORM", None)
-        env.update(self.env)
+        env = {k: v for k, v in os.environ.items() if k != "QT_QPA_PLATFORM"}
+        env.update(XDG_CONFIG_HOME=self.config, **self.env)
         self.log = open(os.path.join(self.folder.name, "lullwick.log"), "w+")
         self.process = subprocess.Popen([self.binary, *self.args], env=env, stdout=self.log,
                                         stderr=subprocess.STDOUT)
@@ -188,14 +181,21 @@ class Lullwick:
         if self.process:
             stop(self.process)
         if self.log:
-            if self.output().strip():
-                print(f"--- lullwick said:\n{self.output()}", file=sys.stderr)
+            sys.stderr.write(self.output())
             self.log.close()
             self.log = None
 
     def close(self):
         self.stop()
         self.folder.cleanup()
+
+
+def started(test, *args, **kwargs):
+    # A Lullwick(*args, **kwargs) started, and closed when the test ends.
+    app = Lullwick(*args, **kwargs)
+    test.addCleanup(app.close)
+    app.start()
+    return app
 
 
 class ExportedMenu:
@@ -235,8 +235,7 @@ def tray_menu():
     bus = dbus.SessionBus()
     watcher = bus.get_object(WATCHER_NAME, "/StatusNotifierWatcher")
 
-    def items():
-        return watcher.Get(WATCHER_NAME, "RegisteredStatusNotifierItems",
-                           dbus_interface="org.freedesktop.DBus.Properties")
+    items = lambda: watcher.Get(WATCHER_NAME, "RegisteredStatusNotifierItems",  # noqa: E731
+                                dbus_interface="org.freedesktop.DBus.Properties")
     assert wait_for(lambda: len(items()) > 0, 10), "no tray item registered"
     return ExportedMenu(bus, str(items()[-1]))

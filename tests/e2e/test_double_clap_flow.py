@@ -11,6 +11,7 @@ import subprocess
 import sys
 import time
 import unittest
+from pathlib import Path
 
 import dbus
 from lullwick_e2e import (CONFIRM, GOOD_NIGHT, Lullwick, focused_window, key, microphone_streams,
@@ -18,8 +19,8 @@ from lullwick_e2e import (CONFIRM, GOOD_NIGHT, Lullwick, focused_window, key, mi
                           window_id)
 
 BINARY, CORPUS, ARTIFACTS = sys.argv[1:4]
-del sys.argv[1:4]
 DARK = os.environ.get("LULLWICK_TEST_THEME") == "dark"
+THEME = {"QT_QPA_PLATFORMTHEME": "kde", "KDE_SESSION_VERSION": "5"} if DARK else {}
 KDE_DARK_COLOURS = "".join(
     f"[Colors:{group}]\nBackgroundNormal={back}\nForegroundNormal=252,252,252\n"
     for group, back in [("Window", "42,46,50"), ("View", "27,30,32"), ("Button", "49,54,59"),
@@ -59,15 +60,11 @@ class DoubleClapFlow(unittest.TestCase):
         assert wait_for(lambda: dbus.SessionBus().name_has_owner("org.a11y.Bus")), "no a11y bus"
 
     def start(self, mode):
-        env = {"QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1"}
-        if DARK:
-            env.update(QT_QPA_PLATFORMTHEME="kde", KDE_SESSION_VERSION="5")
         self.app = Lullwick(BINARY, {"hasCompletedOnboarding": True, "confirmationMode": mode},
-                            ["--trace-latency"], env)
+                            ["--trace-latency"], dict(THEME, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1"))
         self.addCleanup(self.app.close)
         if DARK:
-            with open(os.path.join(self.app.config, "kdeglobals"), "w") as f:
-                f.write(KDE_DARK_COLOURS)
+            Path(self.app.config, "kdeglobals").write_text(KDE_DARK_COLOURS)
         self.app.start()
         self.assertTrue(wait_for(lambda: microphone_streams() == 1))
         time.sleep(1.0)  # the first buffers of a new stream are still on their way
@@ -111,23 +108,21 @@ class DoubleClapFlow(unittest.TestCase):
         self.start("always")
         self.play("p07_speech_tts").wait(timeout=60)
         time.sleep(1)
-        self.assertFalse(window_id(CONFIRM) or window_id(GOOD_NIGHT))
+        self.assertIsNone(window_id(CONFIRM))
         # Beats of this music can pass for a double clap (its expected events say so), and live
         # buffers fall differently from the file's: it may ask, but never sleeps untold.
         self.play("p08_music_only").wait(timeout=60)
         time.sleep(1)
         if window_id(CONFIRM):
             self.escape()
-        self.assertFalse(window_id(GOOD_NIGHT))
         self.assertEqual(self.app.settled_sleep_calls(), 0)
 
     def test_d_the_card_speaks_takes_the_keys_and_gives_them_back(self):
         # A window the user is typing into, like an editor.
         holder = subprocess.Popen(["xmessage", "-title", "Typing here", "-geometry", "+40+40", "."])
         self.addCleanup(stop, holder)
-        self.assertTrue(wait_for(lambda: window_id("Typing here"), 10))
-        subprocess.run(["xdotool", "windowactivate", "--sync", str(window_id("Typing here"))],
-                       check=True, timeout=10)
+        subprocess.run(["xdotool", "search", "--sync", "--onlyvisible", "--name", "^Typing here$",
+                        "windowactivate", "--sync"], check=True, timeout=10)
         before = focused_window()
         self.start("always")
         self.clap_until(CONFIRM)
@@ -137,9 +132,8 @@ class DoubleClapFlow(unittest.TestCase):
         x, y, _, height = window_geometry(card)
         subprocess.run(["xdotool", "mousemove", str(x + 3), str(y + height // 2)], check=True)
         self.assertNotIn(f"WINDOW={card}\n", output("xdotool", "getmouselocation", "--shell"))
-        spoken = []
-        self.assertTrue(wait_for(lambda: spoken.append(accessible_card()) or spoken[-1], 10))
-        description, buttons = spoken[-1]
+        self.assertTrue(wait_for(accessible_card, 10))
+        description, buttons = accessible_card()
         self.assertRegex(description, r"^Going to sleep in \d+s…$")
         self.assertEqual(buttons, ["Cancel", "Sleep Now"])
         self.assertTrue(wait_for(lambda: (accessible_card() or [None])[0] not in
@@ -148,5 +142,4 @@ class DoubleClapFlow(unittest.TestCase):
         self.assertTrue(wait_for(lambda: focused_window() == before, 3))
 
 
-if __name__ == "__main__":
-    unittest.main(verbosity=2)
+unittest.main(argv=sys.argv[:1], verbosity=2)

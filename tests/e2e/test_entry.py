@@ -1,6 +1,6 @@
 #!/usr/bin/python3
-"""The lullwick program as a user starts it: help, version, bad arguments and sleep commands,
-a missing display, a second launch."""
+# The lullwick program as a user starts it: help, version, bad arguments and sleep commands, a
+# missing display, a second launch.
 import os
 import signal
 import subprocess
@@ -10,7 +10,7 @@ import unittest
 
 from lullwick_e2e import headless_env, start_headless, stop
 
-BINARY = sys.argv.pop(1)
+BINARY = sys.argv[1]
 
 
 class Entry(unittest.TestCase):
@@ -23,21 +23,14 @@ class Entry(unittest.TestCase):
         env = {k: v for k, v in dict(headless_env(self.home), **changes).items() if v is not None}
         return subprocess.run([BINARY, *args], env=env, capture_output=True, text=True, timeout=30)
 
-    def start_tray(self):
-        child = start_headless(BINARY, self.home)
-        self.addCleanup(stop, child)
-        return child
-
     def test_arguments(self):
-        plain = os.path.join(self.home, "plain")
-        open(plain, "w").close()
         for args, status, output in [
                 (["--help"], 0, r"^Usage: lullwick"),
                 (["--version"], 0, r"^lullwick \d+\.\d+\.\d+\n$"),
                 (["--nope"], 2, r"Usage: lullwick"),
                 (["--sleep-command", "relative/x"], 2, r"relative/x is not an absolute path"),
                 (["--sleep-command", "/nonexistent/x"], 2, r"/nonexistent/x does not exist"),
-                (["--sleep-fallback", plain], 2, plain + " is not an executable file")]:
+                (["--sleep-fallback", "/etc/passwd"], 2, "/etc/passwd is not an executable file")]:
             result = self.run_lullwick(*args)
             self.assertEqual(result.returncode, status, args)
             self.assertRegex(result.stdout if status == 0 else result.stderr, output)
@@ -50,17 +43,16 @@ class Entry(unittest.TestCase):
             self.assertIn(named, result.stderr)
 
     def test_one_instance_at_a_time(self):
-        first = self.start_tray()
+        first = start_headless(BINARY, self.home)
+        self.addCleanup(stop, first)
         second = self.run_lullwick()
         self.assertEqual((second.returncode, second.stderr), (1, "Lullwick is already running.\n"))
         first.send_signal(signal.SIGTERM)
         self.assertEqual(first.wait(timeout=10), 0)
         # The lock is released on a clean end, and a dead process's lock does not count.
-        killed = self.start_tray()
+        killed = start_headless(BINARY, self.home)
         killed.kill()
         killed.wait()
-        self.start_tray()
+        self.addCleanup(stop, start_headless(BINARY, self.home))
 
-
-if __name__ == "__main__":
-    unittest.main(verbosity=2)
+unittest.main(argv=sys.argv[:1], verbosity=2)

@@ -1,29 +1,20 @@
 #!/usr/bin/python3
-"""The first start, the microphone question and a second launch: the real tray application
-on a private X desktop, sound server and session bus, with a StatusNotifierWatcher so that
-the menu can be read as KDE and GNOME read it.
-
-Usage: test_setup_assistant.py LULLWICK WATCHER_TEMPLATE ARTIFACT_DIR"""
+# The first start, the microphone question and a second launch: the real tray application on a
+# private X desktop, sound server and session bus, with a StatusNotifierWatcher so that the menu
+# can be read as KDE and GNOME read it.
+#
+# Usage: test_setup_assistant.py LULLWICK WATCHER_TEMPLATE ARTIFACT_DIR
 import os
 import subprocess
 import sys
 import time
 import unittest
 
-from lullwick_e2e import (QUESTION, SETUP, Lullwick, active_window_name, key, microphone_streams,
-                          screenshot, start_watcher, stop, tray_menu, wait_for, windows)
+from lullwick_e2e import (QUESTION, SETUP, active_window_name, key, microphone_streams,
+                          screenshot, start_watcher, started, stop, tray_menu, wait_for, windows)
 
 BINARY, WATCHER, ARTIFACTS = sys.argv[1:4]
-del sys.argv[1:4]
 ALLOW = "Allow Microphone Access\u2026"
-
-
-def in_front(title, timeout=5):
-    return wait_for(lambda: active_window_name() == title, timeout)
-
-
-def shoot(name, title):
-    screenshot(ARTIFACTS, name, windows(title)[0])
 
 
 class SetupAssistant(unittest.TestCase):
@@ -31,31 +22,25 @@ class SetupAssistant(unittest.TestCase):
     def setUpClass(cls):
         cls.addClassCleanup(stop, start_watcher(WATCHER))
 
-    def lullwick(self, settings=None):
-        lullwick = Lullwick(BINARY, settings)
-        self.addCleanup(lullwick.close)
-        return lullwick
-
     def answer_and_finish(self, answer, allowed):
-        lullwick = self.lullwick()
-        started = lullwick.start()
-        self.assertTrue(wait_for(lambda: windows(SETUP), 10), "no setup assistant")
+        start = time.monotonic()
+        lullwick = started(self, BINARY)
+        self.assertTrue(wait_for(lambda: active_window_name() == SETUP, 10))
         # Catches an assistant that waits for something else; a tight bound is flaky on 2 cores.
-        self.assertLess(time.monotonic() - started, 5.0)
-        self.assertTrue(in_front(SETUP, 2))
-        shoot("setup-welcome", SETUP)
-        self.assertEqual(microphone_streams(), 0, "the microphone opened before anyone agreed")
+        self.assertLess(time.monotonic() - start, 5.0)
+        screenshot(ARTIFACTS, "setup-welcome", windows(SETUP)[0])
+        self.assertEqual(microphone_streams(), 0)
         key("Return")  # "Get Started"
-        shoot("setup-microphone", SETUP)
+        screenshot(ARTIFACTS, "setup-microphone", windows(SETUP)[0])
         key("space")  # "Enable Microphone…", which has the keyboard
-        self.assertTrue(in_front(QUESTION))
-        shoot("microphone-question", QUESTION)
+        self.assertTrue(wait_for(lambda: active_window_name() == QUESTION, 10))
+        screenshot(ARTIFACTS, "microphone-question", windows(QUESTION)[0])
         key(answer)
         self.assertTrue(wait_for(lambda: not windows(QUESTION), 5))
         self.assertIs(lullwick.settings().get("microphoneAllowed"), allowed)
-        self.assertTrue(in_front(SETUP))
+        self.assertTrue(wait_for(lambda: active_window_name() == SETUP, 10))
         key("Return")  # back on the microphone page: "Continue"
-        shoot("setup-behaviour", SETUP)
+        screenshot(ARTIFACTS, "setup-behaviour", windows(SETUP)[0])
         key("Return", "Return", "Return")  # pages 3 and 4, then "Finish"
         self.assertTrue(wait_for(lambda: not windows(SETUP), 5))
         self.assertTrue(wait_for(lambda: lullwick.settings().get("hasCompletedOnboarding"), 5))
@@ -78,22 +63,19 @@ class SetupAssistant(unittest.TestCase):
         menu = tray_menu()
         self.assertEqual(menu.labels()[0], "Microphone access needed")
         menu.click(ALLOW)
-        self.assertTrue(in_front(QUESTION))
+        self.assertTrue(wait_for(lambda: active_window_name() == QUESTION, 10))
         key("Return")
         self.assertTrue(wait_for(lambda: microphone_streams() == 1, 10))
         self.assertTrue(wait_for(lambda: ALLOW not in menu.labels(), 5))
 
     def test_c_a_second_launch_brings_the_running_one_to_the_front(self):
-        lullwick = self.lullwick({"hasCompletedOnboarding": True})
-        lullwick.start()
+        lullwick = started(self, BINARY, {"hasCompletedOnboarding": True})
         self.assertTrue(wait_for(lambda: microphone_streams() == 1, 10))
         second = subprocess.run([BINARY], env=dict(os.environ, XDG_CONFIG_HOME=lullwick.config),
                                 capture_output=True, text=True, timeout=30)
         self.assertEqual((second.returncode, second.stderr), (1, "Lullwick is already running.\n"))
-        self.assertTrue(wait_for(lambda: windows(SETUP), 5))
-        self.assertTrue(in_front(SETUP))
+        self.assertTrue(wait_for(lambda: active_window_name() == SETUP, 10))
         self.assertIsNone(lullwick.process.poll())
 
 
-if __name__ == "__main__":
-    unittest.main(verbosity=2)
+unittest.main(argv=sys.argv[:1], verbosity=2)

@@ -1,53 +1,38 @@
 #!/usr/bin/python3
-"""The tray menu of the real application on a private desktop, sound server and buses: as
-KDE and GNOME see it, exported over D-Bus to a StatusNotifierWatcher; and as icewm's X11 tray
-shows it, clicked with the mouse.
-
-Usage: test_tray_menu.py LULLWICK WATCHER_TEMPLATE ARTIFACT_DIR"""
+# The tray menu of the real application on a private desktop, sound server and buses: as KDE and
+# GNOME see it, exported over D-Bus to a StatusNotifierWatcher; and as icewm's X11 tray shows
+# it, clicked with the mouse.
+#
+# Usage: test_tray_menu.py LULLWICK WATCHER_TEMPLATE ARTIFACT_DIR
 import subprocess
 import sys
 import time
 import unittest
 
-from lullwick_e2e import (GOOD_NIGHT, Lullwick, key, microphone_streams, output, screenshot,
-                          start_watcher, stop, tray_menu, wait_for, windows)
+from lullwick_e2e import (GOOD_NIGHT, key, microphone_streams, output, screenshot,
+                          start_watcher, started, stop, tray_menu, wait_for, windows)
 
 BINARY, WATCHER, ARTIFACTS = sys.argv[1:4]
-del sys.argv[1:4]
 
-# label, toggle type, toggle state (-1: none), enabled; the visible items, top to bottom.
+# label, toggle type, toggle state (-1: none), enabled; the visible items, top to bottom, one
+# section a line.
+SEPARATOR, TITLE, PLAIN = ("", "", -1, True), ("", -1, False), ("", -1, True)
+CHECKED, UNCHECKED = ("checkmark", 1, True), ("checkmark", 0, True)
+ON, OFF = ("radio", 1, True), ("radio", 0, True)
 LISTENING_MENU = [
-    ("Listening for \U0001F44F\U0001F44F", "", -1, False),
-    ("", "", -1, True),
-    ("Listen for Double Clap", "checkmark", 1, True),
-    ("Only During Scheduled Hours", "checkmark", 0, True),
-    ("", "", -1, True),
-    ("Confirmation", "", -1, False),
-    ("Always Ask Before Sleeping", "radio", 1, True),
-    ("Ask Only While a Video Is Playing", "radio", 0, True),
-    ("Sensitivity", "", -1, False),
-    ("Low", "radio", 0, True),
-    ("Medium", "radio", 1, True),
-    ("High", "radio", 0, True),
-    ("", "", -1, True),
-    ("Setup Assistant\u2026", "", -1, True),
-    ("Sleep Now", "", -1, True),
-    ("Start at Login", "checkmark", 0, True),
-    ("", "", -1, True),
-    ("Quit Lullwick", "", -1, True),
-]
+    ("Listening for \U0001F44F\U0001F44F", *TITLE), SEPARATOR,
+    ("Listen for Double Clap", *CHECKED), ("Only During Scheduled Hours", *UNCHECKED), SEPARATOR,
+    ("Confirmation", *TITLE), ("Always Ask Before Sleeping", *ON),
+    ("Ask Only While a Video Is Playing", *OFF),
+    ("Sensitivity", *TITLE), ("Low", *OFF), ("Medium", *ON), ("High", *OFF), SEPARATOR,
+    ("Setup Assistant\u2026", *PLAIN), ("Sleep Now", *PLAIN), ("Start at Login", *UNCHECKED),
+    SEPARATOR, ("Quit Lullwick", *PLAIN)]
 
 
 class TrayMenu(unittest.TestCase):
-    def start(self):
-        app = Lullwick(BINARY, {"hasCompletedOnboarding": True})
-        self.addCleanup(app.close)
-        app.start()
-        return app
-
     def test_b_the_exported_menu_reads_and_writes_the_settings(self):
         self.addCleanup(stop, start_watcher(WATCHER))
-        app = self.start()
+        app = started(self, BINARY, {"hasCompletedOnboarding": True})
         self.assertTrue(wait_for(lambda: microphone_streams() == 1, 10))
         menu = tray_menu()
         self.assertTrue(wait_for(lambda: menu.visible() == LISTENING_MENU, 5), menu.visible())
@@ -55,27 +40,25 @@ class TrayMenu(unittest.TestCase):
 
         menu.click("High")
         self.assertTrue(wait_for(lambda: app.settings().get("sensitivity") == "high", 5))
-        states = {label: state for label, _, state, _ in menu.visible()}
-        self.assertEqual([states[name] for name in ("Low", "Medium", "High")], [0, 0, 1])
+        self.assertEqual(menu.visible()[9:12], [("Low", *OFF), ("Medium", *OFF), ("High", *ON)])
 
         menu.click("Listen for Double Clap")
         self.assertTrue(wait_for(lambda: microphone_streams() == 0, 10))
         self.assertIs(app.settings().get("enabled"), False)
         self.assertTrue(wait_for(lambda: menu.labels()[0] == "Paused", 5))
-        self.assertEqual(menu.visible()[2], ("Listen for Double Clap", "checkmark", 0, True))
+        self.assertEqual(menu.visible()[2], ("Listen for Double Clap", *UNCHECKED))
 
         # The hours appear right under their switch, in the local time format.
         menu.click("Only During Scheduled Hours")
         self.assertTrue(wait_for(lambda: len(menu.visible()) == len(LISTENING_MENU) + 2, 5))
-        labels = menu.labels()
-        self.assertEqual(labels[3:6:2], ["Only During Scheduled Hours", "Edit Listening Hours\u2026"])
-        self.assertRegex(labels[4], r"\d")
+        self.assertEqual(menu.labels()[5], "Edit Listening Hours…")
+        self.assertRegex(menu.labels()[4], r"\d")
 
         menu.click("Listen for Double Clap")
         self.assertTrue(wait_for(lambda: app.settings().get("enabled") is True, 5))
 
     def test_c_sleep_now_from_the_x11_tray_icon(self):
-        app = self.start()
+        app = started(self, BINARY, {"hasCompletedOnboarding": True})
 
         def icon():
             # Docked in icewm's tray: a small window of ours named after the program.
@@ -93,5 +76,4 @@ class TrayMenu(unittest.TestCase):
         self.assertIsNone(app.process.poll())
 
 
-if __name__ == "__main__":
-    unittest.main(verbosity=2)
+unittest.main(argv=sys.argv[:1], verbosity=2)

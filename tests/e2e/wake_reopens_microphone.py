@@ -1,6 +1,6 @@
 #!/usr/bin/python3
-"""The tray binary closes the microphone on logind's wake notice and reopens it 2 s later.
-Run through scripts/with-dbus and scripts/with-sound-server; argument: the lullwick binary."""
+# The tray binary closes the microphone on logind's wake notice and reopens it 2 s later.
+# Run through scripts/with-dbus and scripts/with-sound-server; argument: the lullwick binary.
 import sys
 import time
 
