@@ -96,8 +96,7 @@ def windows(title):
 
 
 def window_id(title):
-    found = windows(title)
-    return int(found[0]) if found else None
+    return int(found[0]) if (found := windows(title)) else None
 
 
 def window_geometry(wid):
@@ -158,8 +157,7 @@ class Lullwick:
         return json.loads(path.read_text()) if path.exists() else {}
 
     def sleep_calls(self):
-        calls = Path(self.calls)
-        return calls.read_text().count("\n") if calls.exists() else 0
+        return Path(self.calls).read_text().count("\n") if os.path.exists(self.calls) else 0
 
     def settled_sleep_calls(self):
         time.sleep(2)  # a second or a wrong sleep would follow within this
@@ -218,8 +216,7 @@ class ExportedMenu:
 
     def visible(self):
         # (label, toggle-type, toggle-state, enabled) of the items shown
-        return [(label, toggle, state, enabled)
-                for _, label, _, toggle, state, shown, enabled in self.items() if shown]
+        return [(row[1], *row[3:5], row[6]) for row in self.items() if row[5]]
 
     def labels(self, visible_only=True):
         return [row[1] for row in self.items() if row[5] or not visible_only]
@@ -232,10 +229,8 @@ class ExportedMenu:
 
 def tray_menu():
     # The menu of the item last registered with the watcher of start_watcher.
-    bus = dbus.SessionBus()
-    watcher = bus.get_object(WATCHER_NAME, "/StatusNotifierWatcher")
-
+    watcher = dbus.SessionBus().get_object(WATCHER_NAME, "/StatusNotifierWatcher")
     items = lambda: watcher.Get(WATCHER_NAME, "RegisteredStatusNotifierItems",  # noqa: E731
                                 dbus_interface="org.freedesktop.DBus.Properties")
     assert wait_for(lambda: len(items()) > 0, 10), "no tray item registered"
-    return ExportedMenu(bus, str(items()[-1]))
+    return ExportedMenu(dbus.SessionBus(), str(items()[-1]))

@@ -13,10 +13,8 @@ SYSTEM_BUS = False
 def load(mock, parameters):
     # pylint: disable=unused-argument
     mock.AddProperties(MAIN_IFACE, {
-        'IsStatusNotifierHostRegistered': dbus.Boolean(True),
-        'ProtocolVersion': dbus.Int32(0),
-        'RegisteredStatusNotifierItems': dbus.Array([], signature='s'),
-    })
+        'IsStatusNotifierHostRegistered': dbus.Boolean(True), 'ProtocolVersion': dbus.Int32(0),
+        'RegisteredStatusNotifierItems': dbus.Array([], signature='s')})
 
 
 @dbus.service.method(MAIN_IFACE, in_signature='s', out_signature='', sender_keyword='sender')
@@ -26,9 +24,3 @@ def RegisterStatusNotifierItem(self, service, sender=None):
     items = self.Get(MAIN_IFACE, 'RegisteredStatusNotifierItems')
     self.Set(MAIN_IFACE, 'RegisteredStatusNotifierItems', dbus.Array(items + [item], signature='s'))
     self.EmitSignal(MAIN_IFACE, 'StatusNotifierItemRegistered', 's', [item])
-
-
-@dbus.service.method(MAIN_IFACE, in_signature='s', out_signature='')
-def RegisterStatusNotifierHost(self, service):
-    # pylint: disable=unused-argument
-    pass

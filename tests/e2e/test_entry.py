@@ -1,7 +1,6 @@
 #!/usr/bin/python3
 # The lullwick program as a user starts it: help, version, bad arguments and sleep commands, a
 # missing display, a second launch.
-import os
 import signal
 import subprocess
 import sys
@@ -15,8 +14,7 @@ BINARY = sys.argv[1]
 
 class Entry(unittest.TestCase):
     def setUp(self):
-        self.home = self.enterContext(tempfile.TemporaryDirectory())
-        os.chmod(self.home, 0o700)
+        self.home = self.enterContext(tempfile.TemporaryDirectory())  # 0700, as a runtime folder
 
     def run_lullwick(self, *args, **changes):
         # A change to None removes the variable.
@@ -38,8 +36,7 @@ class Entry(unittest.TestCase):
     def test_no_display_is_one_clear_line(self):
         for display, named in ((None, "DISPLAY is not set"), (":93", '":93"')):
             result = self.run_lullwick(QT_QPA_PLATFORM=None, DISPLAY=display)
-            self.assertEqual(result.returncode, 1)
-            self.assertEqual(len(result.stderr.splitlines()), 1, result.stderr)
+            self.assertEqual((result.returncode, len(result.stderr.splitlines())), (1, 1))
             self.assertIn(named, result.stderr)
 
     def test_one_instance_at_a_time(self):

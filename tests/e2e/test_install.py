@@ -15,14 +15,14 @@ from lullwick_e2e import start_headless, stop
 
 BUILD = sys.argv[1]
 PREFIX, ICONS, APP = "/opt/lullwick", "share/icons/hicolor", "org.lullwick.Lullwick"
-EXPECTED = {
-    "bin/lullwick", "share/man/man1/lullwick.1", f"share/applications/{APP}.desktop",
-    f"share/metainfo/{APP}.metainfo.xml", "share/doc/lullwick/LICENSE",
-    "share/doc/lullwick/CHANGELOG.md", f"{ICONS}/48x48/apps/{APP}.png",
-    f"{ICONS}/128x128/apps/{APP}.png", f"{ICONS}/scalable/apps/{APP}.svg",
-    f"{ICONS}/symbolic/apps/{APP}-listening-symbolic.svg",
-    f"{ICONS}/symbolic/apps/{APP}-paused-symbolic.svg", *(f"share/lullwick/{name}.png" for name in (
-        "mascot-alert", "mascot-sleepy", "mascot-asleep", "mascot-skeptical", "onboarding-hero"))}
+EXPECTED = {"bin/lullwick", "share/man/man1/lullwick.1", "share/doc/lullwick/LICENSE",
+            "share/doc/lullwick/CHANGELOG.md", f"share/applications/{APP}.desktop",
+            f"share/metainfo/{APP}.metainfo.xml", f"{ICONS}/48x48/apps/{APP}.png",
+            f"{ICONS}/128x128/apps/{APP}.png", f"{ICONS}/scalable/apps/{APP}.svg",
+            f"{ICONS}/symbolic/apps/{APP}-listening-symbolic.svg",
+            f"{ICONS}/symbolic/apps/{APP}-paused-symbolic.svg",
+            *(f"share/lullwick/{n}.png" for n in ("mascot-alert", "mascot-sleepy", "mascot-asleep",
+                                                  "mascot-skeptical", "onboarding-hero"))}
 
 
 class Install(unittest.TestCase):

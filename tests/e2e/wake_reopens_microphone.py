@@ -25,7 +25,6 @@ try:
     assert wake() and wait_for(lambda: microphone_streams() == 1)
     waited = time.monotonic() - woke
     assert app.process.poll() is None and waited >= 2.0, f"reopened after {waited:.2f} s"
-    print(f"closed at the wake notice, reopened after {waited:.2f} s")
 finally:
     app.close()
     stop(logind)
