@@ -14,7 +14,6 @@ from lullwick_e2e import (QUESTION, SETUP, active_window_name, key, microphone_s
                           screenshot, start_watcher, started, stop, tray_menu, wait_for, windows)
 
 BINARY, WATCHER, ARTIFACTS = sys.argv[1:4]
-ALLOW = "Allow Microphone Access…"
 
 
 class SetupAssistant(unittest.TestCase):
@@ -61,11 +60,11 @@ class SetupAssistant(unittest.TestCase):
         self.assertFalse(wait_for(lambda: microphone_streams(), 1))
         menu = tray_menu()
         self.assertEqual(menu.labels()[0], "Microphone access needed")
-        menu.click(ALLOW)
+        menu.click("Allow Microphone Access…")
         self.assertTrue(wait_for(lambda: active_window_name() == QUESTION, 10))
         key("Return")
         self.assertTrue(wait_for(lambda: microphone_streams() == 1, 10))
-        self.assertTrue(wait_for(lambda: ALLOW not in menu.labels(), 5))
+        self.assertTrue(wait_for(lambda: "Allow Microphone Access…" not in menu.labels(), 5))
 
     def test_c_a_second_launch_brings_the_running_one_to_the_front(self):
         lullwick = started(self, BINARY, {"hasCompletedOnboarding": True})

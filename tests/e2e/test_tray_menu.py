@@ -43,9 +43,13 @@ class TrayMenu(unittest.TestCase):
 
         menu.click("Listen for Double Clap")
         self.assertTrue(wait_for(lambda: microphone_streams() == 0, 10))
-        self.assertIs(app.settings().get("enabled"), False)
         self.assertTrue(wait_for(lambda: menu.labels()[0] == "Paused", 5))
         self.assertEqual(menu.visible()[2], ("Listen for Double Clap", *UNCHECKED))
+        # Listening within hours asks the wall clock; the hours and their editor join the menu.
+        menu.click("Only During Scheduled Hours")
+        menu.click("Listen for Double Clap")
+        self.assertTrue(wait_for(lambda: len(menu.visible()) == len(LISTENING_MENU) + 2 and
+                                 menu.visible()[2] == ("Listen for Double Clap", *CHECKED), 5))
 
     def test_c_sleep_now_from_the_x11_tray_icon(self):
         app = started(self, BINARY, {"hasCompletedOnboarding": True})
