@@ -1,8 +1,6 @@
-'''dbusmock template: the StatusNotifierWatcher of KDE and of GNOME's AppIndicator extension.
-
-A tray host is registered from the start. Qt reads IsStatusNotifierHostRegistered through
-introspection, so it has to be a declared property, as dbusmock declares it.
-'''
+# dbusmock template: the StatusNotifierWatcher of KDE and of GNOME's AppIndicator extension.
+# A tray host is registered from the start. Qt reads IsStatusNotifierHostRegistered through
+# introspection, so it has to be a declared property, as dbusmock declares it.
 
 import dbus
 
@@ -15,10 +13,8 @@ SYSTEM_BUS = False
 def load(mock, parameters):
     # pylint: disable=unused-argument
     mock.AddProperties(MAIN_IFACE, {
-        'IsStatusNotifierHostRegistered': dbus.Boolean(True),
-        'ProtocolVersion': dbus.Int32(0),
-        'RegisteredStatusNotifierItems': dbus.Array([], signature='s'),
-    })
+        'IsStatusNotifierHostRegistered': dbus.Boolean(True), 'ProtocolVersion': dbus.Int32(0),
+        'RegisteredStatusNotifierItems': dbus.Array([], signature='s')})
 
 
 @dbus.service.method(MAIN_IFACE, in_signature='s', out_signature='', sender_keyword='sender')
@@ -28,9 +24,3 @@ def RegisterStatusNotifierItem(self, service, sender=None):
     items = self.Get(MAIN_IFACE, 'RegisteredStatusNotifierItems')
     self.Set(MAIN_IFACE, 'RegisteredStatusNotifierItems', dbus.Array(items + [item], signature='s'))
     self.EmitSignal(MAIN_IFACE, 'StatusNotifierItemRegistered', 's', [item])
-
-
-@dbus.service.method(MAIN_IFACE, in_signature='s', out_signature='')
-def RegisterStatusNotifierHost(self, service):
-    # pylint: disable=unused-argument
-    pass

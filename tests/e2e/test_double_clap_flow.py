@@ -1,42 +1,32 @@
 #!/usr/bin/python3
 # Clap twice, the computer sleeps: the real tray application on a private X desktop, sound
-# server and buses (run through scripts/with-dbus, with-sound-server and with-desktop), with
-# logind mocked and a sleep command that only records that it ran. The decisions behind the
-# cards are tested in SleepFlowTest and ConfirmationPanelControllerTest; here is what only the
-# real parts show.
+# server and buses, with logind mocked. The decisions behind the cards are tested in
+# SleepFlowTest and ConfirmationPanelControllerTest; here is what only the real parts show.
 #
 # Usage: test_double_clap_flow.py LULLWICK CORPUS_DIR ARTIFACT_DIR
-# LULLWICK_TEST_THEME=dark gives Lullwick a dark desktop palette (through Qt's KDE theme, as a
-# Plasma session with a dark colour scheme would) and names the screenshots "-dark".
-import json
+# LULLWICK_TEST_THEME=dark gives Lullwick a dark palette (through Qt's KDE theme, as a Plasma
+# session with a dark colour scheme would) and names the screenshots "-dark".
 import os
 import subprocess
 import sys
-import tempfile
 import time
 import unittest
 from pathlib import Path
 
 import dbus
-from lullwick_e2e import (focused_window, microphone_streams, screenshot, start_logind, stop,
-                          wait_for, window_geometry, window_id)
+from lullwick_e2e import (CONFIRM, GOOD_NIGHT, Lullwick, focused_window, key, microphone_streams,
+                          output, screenshot, start_logind, stop, wait_for, window_geometry,
+                          window_id)
 
 BINARY, CORPUS, ARTIFACTS = sys.argv[1:4]
-del sys.argv[1:4]
+SINK = os.environ["LULLWICK_TEST_SINK"]
 DARK = os.environ.get("LULLWICK_TEST_THEME") == "dark"
-GOOD_NIGHT, CONFIRM = "Lullwick: Good night", "Lullwick: Sleep?"
+THEME = {"QT_QPA_PLATFORMTHEME": "kde", "KDE_SESSION_VERSION": "5"} if DARK else {}
+SHOTS = "-dark" if DARK else ""
 KDE_DARK_COLOURS = "".join(
     f"[Colors:{group}]\nBackgroundNormal={back}\nForegroundNormal=252,252,252\n"
     for group, back in [("Window", "42,46,50"), ("View", "27,30,32"), ("Button", "49,54,59"),
                         ("Selection", "61,174,233")])
-
-
-def shoot(name, title):
-    screenshot(os.path.join(ARTIFACTS, name + ("-dark" if DARK else "") + ".png"), title)
-
-
-def key(name):
-    subprocess.run(["xdotool", "key", name], check=True)
 
 
 def accessible_card():
@@ -45,9 +35,8 @@ def accessible_card():
     for app in pyatspi.Registry.getDesktop(0):
         for window in app or []:
             if window is not None and window.name == "Clap-clap detected":
-                buttons = pyatspi.findAllDescendants(
-                    window, lambda a: a.getRole() == pyatspi.ROLE_PUSH_BUTTON)
-                return window.description, sorted(b.name for b in buttons)
+                return window.description, sorted(b.name for b in pyatspi.findAllDescendants(
+                    window, lambda a: a.getRole() == pyatspi.ROLE_PUSH_BUTTON))
     return None
 
 
@@ -55,125 +44,93 @@ class DoubleClapFlow(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
         # The accessibility bus a desktop session starts; Qt finds it through the session bus.
-        cls.atspi = subprocess.Popen(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"],
-                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        cls.logind, cls.mock = start_logind()
-        assert wait_for(lambda: dbus.SessionBus().name_has_owner("org.a11y.Bus")), "no a11y bus"
-        cls.mock.AddMethod("", "ListInhibitors", "", "a(ssssuu)", "ret = []")
+        atspi = subprocess.Popen(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"],
+                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        logind, mock = start_logind()
+        mock.AddMethod("", "ListInhibitors", "", "a(ssssuu)", "ret = []")
         # A null sink left idle holds back the first buffer; a silent stream keeps it running.
-        cls.keepalive = subprocess.Popen(
-            ["pacat", "--playback", "-d", os.environ["LULLWICK_TEST_SINK"],
-             "--latency-msec=20", "--rate=48000", "--channels=1", "--format=float32le",
-             "/dev/zero"])
-        for child in (cls.atspi, cls.logind, cls.keepalive):
+        keepalive = subprocess.Popen(
+            ["pacat", "--playback", "-d", SINK, "--latency-msec=20", "--rate=48000", "--channels=1",
+             "--format=float32le", "/dev/zero"])
+        for child in (atspi, logind, keepalive):
             cls.addClassCleanup(stop, child)
-
-    def setUp(self):
-        self.folder = Path(self.enterContext(tempfile.TemporaryDirectory()))
-        self.calls, self.sleep_script = self.folder / "sleep-calls", self.folder / "record-sleep"
-        self.sleep_script.write_text(f"#!/bin/sh\necho \"$0\" >> {self.calls}\n")
-        self.sleep_script.chmod(0o755)
-
-    def sleep_calls(self):
-        return self.calls.read_text().count("\n") if self.calls.exists() else 0
+        assert wait_for(lambda: dbus.SessionBus().name_has_owner("org.a11y.Bus")), "no a11y bus"
 
     def start(self, mode):
-        config = self.folder / "config"
-        (config / "lullwick").mkdir(parents=True)
-        (config / "lullwick" / "settings.json").write_text(
-            json.dumps({"hasCompletedOnboarding": True, "confirmationMode": mode}))
-        env = dict(os.environ, XDG_CONFIG_HOME=str(config), QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
-        env.pop("QT_QPA_PLATFORM", None)
+        self.app = Lullwick(BINARY, {"hasCompletedOnboarding": True, "confirmationMode": mode},
+                            ["--trace-latency"], dict(THEME, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1"))
+        self.addCleanup(self.app.close)
         if DARK:
-            (config / "kdeglobals").write_text(KDE_DARK_COLOURS)
-            env.update(QT_QPA_PLATFORMTHEME="kde", KDE_SESSION_VERSION="5")
-        self.app = subprocess.Popen([BINARY, "--trace-latency", "--sleep-command",
-                                     self.sleep_script, "--sleep-fallback", self.sleep_script],
-                                    env=env)
-        self.addCleanup(stop, self.app)
-        self.assertTrue(wait_for(lambda: microphone_streams() == 1), "no microphone")
+            Path(self.app.config, "kdeglobals").write_text(KDE_DARK_COLOURS)
+        self.app.start()
+        self.assertTrue(wait_for(lambda: microphone_streams() == 1))
         time.sleep(1.0)  # the first buffers of a new stream are still on their way
 
-    def play(self, scene):
-        # Into the virtual microphone; the card may come and go before the scene ends.
-        player = subprocess.Popen(["paplay", "-d", os.environ["LULLWICK_TEST_SINK"],
-                                   os.path.join(CORPUS, scene + ".wav")])
-        self.addCleanup(player.wait, 60)
-        return player
-
     def clap_until(self, title):
-        self.play("p01_double_040_quiet")
-        self.assertTrue(wait_for(lambda: window_id(title), 15), f"no window {title!r}")
+        # Into the virtual microphone; the card may come and go before the scene ends.
+        player = subprocess.Popen(["paplay", "-d", SINK, f"{CORPUS}/p01_double_040_quiet.wav"])
+        self.addCleanup(player.wait, 60)
+        self.assertTrue(wait_for(lambda: window_id(title), 15), title)
+
+    def escape(self):
+        key("Escape")
+        self.assertTrue(wait_for(lambda: not window_id(CONFIRM), 5), "Escape did not cancel")
 
     def test_a_double_clap_shows_good_night_then_sleeps_once(self):
         self.start("whenVideoPlaying")
         self.clap_until(GOOD_NIGHT)
         card_shown = time.monotonic()
-        shoot("good-night", GOOD_NIGHT)
-        self.assertTrue(wait_for(lambda: self.sleep_calls() == 1, 10), "no sleep command")
+        screenshot(ARTIFACTS, "good-night" + SHOTS, around=window_id(GOOD_NIGHT))
+        self.assertTrue(wait_for(lambda: self.app.sleep_calls() == 1, 10))
         self.assertGreater(time.monotonic() - card_shown, 0.9, "slept before the card's time")
         self.assertTrue(wait_for(lambda: not window_id(GOOD_NIGHT), 5))
-        time.sleep(2)  # a second command would follow at once; give it the chance to show
-        self.assertEqual(self.sleep_calls(), 1)
-        self.assertIsNone(self.app.poll())
+        self.assertEqual(self.app.settled_sleep_calls(), 1)
+        self.assertIsNone(self.app.process.poll())
 
     def test_b_always_asks_and_escape_cancels(self):
         self.start("always")
         self.clap_until(CONFIRM)
-        shoot("confirmation-normal", CONFIRM)
+        screenshot(ARTIFACTS, "confirmation-normal" + SHOTS, around=window_id(CONFIRM))
         time.sleep(6.5)  # into the last four seconds, where the mascot falls asleep
-        shoot("confirmation-asleep", CONFIRM)
-        key("Escape")
-        self.assertTrue(wait_for(lambda: not window_id(CONFIRM), 5), "Escape did not cancel")
-        time.sleep(2)  # a sleep, wrongly confirmed or counted down, comes 1.4 s after the card
-        self.assertEqual(self.sleep_calls(), 0)
+        screenshot(ARTIFACTS, "confirmation-asleep" + SHOTS, around=window_id(CONFIRM))
+        self.escape()
+        self.assertEqual(self.app.settled_sleep_calls(), 0)
 
     def test_c_speech_and_music_never_sleep(self):
         self.start("always")
-        self.play("p07_speech_tts").wait(timeout=60)
-        time.sleep(1)
-        self.assertFalse(window_id(CONFIRM) or window_id(GOOD_NIGHT))
+        subprocess.run(["paplay", "-d", SINK, f"{CORPUS}/p07_speech_tts.wav"], timeout=60)
+        self.assertFalse(wait_for(lambda: window_id(CONFIRM), 1))
         # Beats of this music can pass for a double clap (its expected events say so), and live
         # buffers fall differently from the file's: it may ask, but never sleeps untold.
-        self.play("p08_music_only").wait(timeout=60)
+        subprocess.run(["paplay", "-d", SINK, f"{CORPUS}/p08_music_only.wav"], timeout=60)
         time.sleep(1)
         if window_id(CONFIRM):
-            key("Escape")
-            self.assertTrue(wait_for(lambda: not window_id(CONFIRM), 5))
-        self.assertFalse(window_id(GOOD_NIGHT))
-        time.sleep(2)
-        self.assertEqual(self.sleep_calls(), 0)
+            self.escape()
+        self.assertEqual(self.app.settled_sleep_calls(), 0)
 
     def test_d_the_card_speaks_takes_the_keys_and_gives_them_back(self):
         # A window the user is typing into, like an editor.
         holder = subprocess.Popen(["xmessage", "-title", "Typing here", "-geometry", "+40+40", "."])
         self.addCleanup(stop, holder)
-        self.assertTrue(wait_for(lambda: window_id("Typing here"), 10))
-        subprocess.run(["xdotool", "windowactivate", "--sync", str(window_id("Typing here"))],
-                       check=True, timeout=10)
+        subprocess.run(["xdotool", "search", "--sync", "--onlyvisible", "--name", "^Typing here$",
+                        "windowactivate", "--sync"], check=True, timeout=10)
         before = focused_window()
         self.start("always")
         self.clap_until(CONFIRM)
         card = window_id(CONFIRM)
-        self.assertEqual(focused_window(), card, "the card did not take the keys")
+        self.assertEqual(focused_window(), card)
         # A click on the shadow beside the card lands on what lies below it.
         x, y, _, height = window_geometry(card)
         subprocess.run(["xdotool", "mousemove", str(x + 3), str(y + height // 2)], check=True)
-        self.assertNotIn(f"WINDOW={card}\n", subprocess.run(
-            ["xdotool", "getmouselocation", "--shell"], capture_output=True, text=True).stdout)
-        spoken = []
-        self.assertTrue(wait_for(lambda: spoken.append(accessible_card()) or spoken[-1], 10),
-                        "no card in the accessibility tree")
-        description, buttons = spoken[-1]
+        self.assertNotIn(f"WINDOW={card}\n", output("xdotool", "getmouselocation", "--shell"))
+        self.assertTrue(wait_for(accessible_card, 10))
+        description, buttons = accessible_card()
         self.assertRegex(description, r"^Going to sleep in \d+s…$")
         self.assertEqual(buttons, ["Cancel", "Sleep Now"])
         self.assertTrue(wait_for(lambda: (accessible_card() or [None])[0] not in
                                  (None, description), 3), "the countdown was not told")
-        key("Escape")
-        self.assertTrue(wait_for(lambda: not window_id(CONFIRM), 5), "Escape did not cancel")
-        self.assertTrue(wait_for(lambda: focused_window() == before, 3),
-                        "the keyboard did not go back to the window that had it")
+        self.escape()
+        self.assertTrue(wait_for(lambda: focused_window() == before, 3))
 
 
-if __name__ == "__main__":
-    unittest.main(verbosity=2)
+unittest.main(argv=sys.argv[:1], verbosity=2)

@@ -1,143 +1,82 @@
 #!/usr/bin/python3
-"""cmake --install into a throwaway DESTDIR and a prefix of its own: every file is there, the
-desktop entry and the AppStream metadata validate, the manual page renders without warnings,
-and the installed program runs, finds its pictures under its prefix and says so when one is
-missing (drawing a stand-in, which the view tests check, instead of stopping)."""
+# cmake --install into a throwaway DESTDIR and a prefix of its own: every file is there, the
+# desktop entry, the AppStream metadata and the manual page validate, and the installed program
+# runs, finds its pictures under its prefix and says so when one is missing (drawing a stand-in,
+# which the view tests check, instead of stopping).
 import os
 import shutil
 import struct
 import subprocess
 import sys
 import tempfile
-import time
 import unittest
 
-BUILD, CORPUS = sys.argv.pop(1), sys.argv.pop(1)
-PREFIX = "/opt/lullwick"
-SCENE = "p01_double_040_quiet"
-PICTURES = ["mascot-alert", "mascot-sleepy", "mascot-asleep", "mascot-skeptical",
-            "onboarding-hero"]
-HICOLOR = "share/icons/hicolor"
-EXPECTED = {
-    "bin/lullwick",
-    *(f"share/lullwick/{name}.png" for name in PICTURES),
-    f"{HICOLOR}/48x48/apps/org.lullwick.Lullwick.png",
-    f"{HICOLOR}/128x128/apps/org.lullwick.Lullwick.png",
-    f"{HICOLOR}/scalable/apps/org.lullwick.Lullwick.svg",
-    f"{HICOLOR}/symbolic/apps/org.lullwick.Lullwick-listening-symbolic.svg",
-    f"{HICOLOR}/symbolic/apps/org.lullwick.Lullwick-paused-symbolic.svg",
-    "share/applications/org.lullwick.Lullwick.desktop",
-    "share/metainfo/org.lullwick.Lullwick.metainfo.xml",
-    "share/man/man1/lullwick.1",
-    "share/doc/lullwick/LICENSE",
-    "share/doc/lullwick/CHANGELOG.md",
-}
+from lullwick_e2e import start_headless, stop
 
-
-def png_size(path):
-    with open(path, "rb") as f:
-        header = f.read(24)
-    assert header[:8] == b"\x89PNG\r\n\x1a\n", path
-    return struct.unpack(">II", header[16:24])
+BUILD = sys.argv[1]
+PREFIX, ICONS, APP = "/opt/lullwick", "share/icons/hicolor", "org.lullwick.Lullwick"
+EXPECTED = {"bin/lullwick", "share/man/man1/lullwick.1", "share/doc/lullwick/LICENSE",
+            "share/doc/lullwick/CHANGELOG.md", f"share/applications/{APP}.desktop",
+            f"share/metainfo/{APP}.metainfo.xml", f"{ICONS}/48x48/apps/{APP}.png",
+            f"{ICONS}/128x128/apps/{APP}.png", f"{ICONS}/scalable/apps/{APP}.svg",
+            f"{ICONS}/symbolic/apps/{APP}-listening-symbolic.svg",
+            f"{ICONS}/symbolic/apps/{APP}-paused-symbolic.svg",
+            *(f"share/lullwick/{n}.png" for n in ("mascot-alert", "mascot-sleepy", "mascot-asleep",
+                                                  "mascot-skeptical", "onboarding-hero"))}
 
 
 class Install(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
-        cls.destdir = tempfile.TemporaryDirectory()
-        env = dict(os.environ, DESTDIR=cls.destdir.name)
-        subprocess.run(["cmake", "--install", BUILD, "--prefix", PREFIX], env=env, check=True,
-                       stdout=subprocess.DEVNULL)
-        cls.root = cls.destdir.name + PREFIX
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.destdir.cleanup()
+        cls.destdir = cls.enterClassContext(tempfile.TemporaryDirectory())
+        subprocess.run(["cmake", "--install", BUILD, "--prefix", PREFIX], check=True,
+                       env=dict(os.environ, DESTDIR=cls.destdir), stdout=subprocess.DEVNULL)
 
     def path(self, relative):
-        return os.path.join(self.root, relative)
+        return os.path.join(self.destdir + PREFIX, relative)
 
-    def check_quiet(self, command):
-        result = subprocess.run(command, capture_output=True, text=True)
-        self.assertEqual(result.returncode, 0, result.stdout + result.stderr)
-        return result
+    def run_quietly(self, *command, **env):
+        result = subprocess.run(command, capture_output=True, text=True,
+                                env=dict(os.environ, **env))
+        self.assertEqual((result.returncode, result.stderr), (0, ""), command)
+        return result.stdout
 
     def test_every_file_and_nothing_else(self):
-        found = set()
-        for folder, _, files in os.walk(self.destdir.name):
-            for name in files:
-                found.add(os.path.relpath(os.path.join(folder, name), self.root))
+        found = {os.path.relpath(os.path.join(folder, name), self.path(""))
+                 for folder, _, files in os.walk(self.destdir) for name in files}
         self.assertEqual(found, EXPECTED)
         self.assertTrue(os.access(self.path("bin/lullwick"), os.X_OK))
         for size in (48, 128):
-            self.assertEqual(png_size(self.path(
-                f"{HICOLOR}/{size}x{size}/apps/org.lullwick.Lullwick.png")), (size, size))
+            with open(self.path(f"{ICONS}/{size}x{size}/apps/{APP}.png"), "rb") as f:
+                self.assertEqual(struct.unpack(">8s8xII", f.read(24)),
+                                 (b"\x89PNG\r\n\x1a\n", size, size))
 
-    def test_desktop_entry_and_metadata_validate(self):
-        result = self.check_quiet(["desktop-file-validate",
-                                   self.path("share/applications/org.lullwick.Lullwick.desktop")])
-        self.assertEqual(result.stdout + result.stderr, "")
-        result = self.check_quiet(["appstreamcli", "validate", "--no-net", "--pedantic",
-                                   self.path("share/metainfo/org.lullwick.Lullwick.metainfo.xml")])
+    def test_desktop_entry_metadata_and_manual_page_validate(self):
+        self.assertEqual(self.run_quietly(
+            "desktop-file-validate", self.path(f"share/applications/{APP}.desktop")), "")
+        report = self.run_quietly("appstreamcli", "validate", "--no-net", "--pedantic",
+                                  self.path(f"share/metainfo/{APP}.metainfo.xml"))
         # Pedantic remarks are allowed; warnings and errors are not.
-        problems = [line for line in result.stdout.splitlines() if line[:2] in ("W:", "E:")]
-        self.assertEqual(problems, [], result.stdout)
-
-    def test_manual_page_renders_without_warnings(self):
-        result = self.check_quiet(["groff", "-ww", "-man", "-Tutf8", "-z",
-                                   self.path("share/man/man1/lullwick.1")])
-        self.assertEqual(result.stderr, "")
-        env = dict(os.environ, MANWIDTH="80", LC_ALL="C.UTF-8")
-        result = subprocess.run(["man", "--warnings=w", "-l", self.path("share/man/man1/lullwick.1")],
-                                env=env, capture_output=True, text=True)
-        self.assertEqual((result.returncode, result.stderr), (0, ""))
-        self.assertIn("EXIT STATUS", result.stdout)
-
-    def test_installed_program_runs_headless_commands(self):
-        result = self.check_quiet([self.path("bin/lullwick"), "--version"])
-        self.assertRegex(result.stdout, r"^lullwick \d+\.\d+\.\d+\n$")
-        result = self.check_quiet([self.path("bin/lullwick"), "analyze",
-                                   os.path.join(CORPUS, SCENE + ".wav")])
-        with open(os.path.join(CORPUS, SCENE + ".medium.expected")) as f:
-            self.assertEqual(result.stdout, f.read())
+        self.assertEqual([line for line in report.splitlines() if line[:2] in ("W:", "E:")], [])
+        self.assertIn("EXIT STATUS", self.run_quietly(
+            "man", "--warnings=w", "-l", self.path("share/man/man1/lullwick.1"), MANWIDTH="80",
+            LC_ALL="C.UTF-8"))
 
     def test_pictures_found_under_the_prefix_and_a_missing_one_reported(self):
-        pictures = self.path("share/lullwick")
+        picture = self.path("share/lullwick/mascot-alert.png")
         self.assertEqual(self.tray_start_report(), [])
-        moved = os.path.join(self.destdir.name, "mascot-alert.png")
-        shutil.move(os.path.join(pictures, "mascot-alert.png"), moved)
-        try:
-            self.assertEqual(self.tray_start_report(), [
-                f"Lullwick: picture {pictures}/mascot-alert.png is missing; a stand-in is drawn."])
-        finally:
-            shutil.move(moved, os.path.join(pictures, "mascot-alert.png"))
+        shutil.move(picture, self.destdir)
+        self.addCleanup(shutil.move, os.path.join(self.destdir, "mascot-alert.png"), picture)
+        self.assertEqual(self.tray_start_report(),
+                         [f"Lullwick: picture {picture} is missing; a stand-in is drawn."])
 
     def tray_start_report(self):
-        """Starts the installed tray application offscreen; returns its lines about pictures,
-        which it writes before it takes its lock, and checks that it keeps running."""
-        with tempfile.TemporaryDirectory() as home, tempfile.TemporaryDirectory() as runtime, \
-                tempfile.TemporaryFile("w+") as err:
-            os.chmod(runtime, 0o700)
-            env = dict(os.environ, XDG_CONFIG_HOME=os.path.join(home, "config"),
-                       XDG_RUNTIME_DIR=runtime, QT_QPA_PLATFORM="offscreen",
-                       DBUS_SESSION_BUS_ADDRESS="unix:path=/nonexistent/session",
-                       DBUS_SYSTEM_BUS_ADDRESS="unix:path=/nonexistent/system")
-            child = subprocess.Popen([self.path("bin/lullwick"), "--sleep-command", "/bin/true"],
-                                     env=env, stdout=subprocess.DEVNULL, stderr=err)
-            try:
-                lock = os.path.join(runtime, f"lullwick-{os.getuid()}.lock")
-                deadline = time.monotonic() + 20
-                while not os.path.exists(lock) and child.poll() is None \
-                        and time.monotonic() < deadline:
-                    time.sleep(0.05)
-                self.assertTrue(os.path.exists(lock), "the tray application did not start")
-                self.assertIsNone(child.poll(), "the tray application ended")
-            finally:
-                child.kill()
-                child.wait()
+        # Its lines about pictures, which come before it takes its lock.
+        with tempfile.TemporaryDirectory() as home, tempfile.TemporaryFile("w+") as err:
+            stop(start_headless(self.path("bin/lullwick"), home, "--sleep-command", "/bin/true",
+                                stderr=err))
             err.seek(0)
             return [line.rstrip("\n") for line in err if "picture" in line]
 
 
-if __name__ == "__main__":
-    unittest.main(verbosity=2)
+unittest.main(argv=sys.argv[:1], verbosity=2)
