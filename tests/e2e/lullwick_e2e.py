@@ -65,6 +65,21 @@ def start_watcher(template):
     return dbusmock(WATCHER_NAME, "--template", template)[0]
 
 
+def start_accessibility():
+    # The accessibility bus a desktop session starts; Qt finds it through the session bus.
+    process = subprocess.Popen(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"],
+                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    assert wait_for(lambda: dbus.SessionBus().name_has_owner("org.a11y.Bus")), "no a11y bus"
+    return process
+
+
+def keep_sink_running():
+    # A null sink left idle holds back the first buffer; a silent stream keeps it running.
+    return subprocess.Popen(["pacat", "--playback", "-d", os.environ["LULLWICK_TEST_SINK"],
+                             "--latency-msec=20", "--rate=48000", "--channels=1",
+                             "--format=float32le", "/dev/zero"])
+
+
 def headless_env(home):
     # No desktop and no buses; settings, runtime folder and lock in home.
     return dict(os.environ, XDG_CONFIG_HOME=home, XDG_RUNTIME_DIR=home,
@@ -116,6 +131,29 @@ def active_window_name():
 def key(*names):
     subprocess.run(["xdotool", "key", "--delay", "80", *names], check=True)
     time.sleep(0.2)  # xdotool returns before the application has read the keys
+
+
+def accessibles(title, role, name=None):
+    # The showing accessibles of that pyatspi role ("PUSH_BUTTON") and name in the window of
+    # that title, top to bottom.
+    import pyatspi
+    role = getattr(pyatspi, "ROLE_" + role)
+    for app in pyatspi.Registry.getDesktop(0):
+        for window in app or []:
+            if window is not None and window.name == title:
+                found = pyatspi.findAllDescendants(window, lambda a: a.getRole() == role and (
+                    name in (None, a.name)) and a.getState().contains(pyatspi.STATE_SHOWING))
+                return sorted(found, key=lambda a: a.queryComponent().getExtents(0).y)
+    return []
+
+
+def click(accessible, left=None):
+    # A real click, at the centre or this many pixels from the left edge.
+    ext = accessible.queryComponent().getExtents(0)  # screen coordinates
+    x = ext.x + (ext.width // 2 if left is None else left)
+    subprocess.run(["xdotool", "mousemove", "--sync", str(x), str(ext.y + ext.height // 2),
+                    "click", "1"], check=True)
+    time.sleep(0.3)  # xdotool returns before the application has read the click
 
 
 def screenshot(folder, name, window="root", around=None):
