@@ -9,7 +9,7 @@
 using namespace lullwick;
 
 // The listening-hours page against a real state object with fake services.
-class TestListeningHoursPage : public QObject {
+class ListeningHoursPageTest : public QObject {
     Q_OBJECT
 
     std::unique_ptr<FakeServices> m_fakes;
@@ -113,5 +113,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestListeningHoursPage)
+QTEST_MAIN(ListeningHoursPageTest)
 #include "ListeningHoursPageTest.moc"

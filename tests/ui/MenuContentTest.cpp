@@ -11,7 +11,7 @@
 
 using namespace lullwick;
 
-class TestMenuContent : public QObject {
+class MenuContentTest : public QObject {
     Q_OBJECT
 
     std::optional<FakeServices> m_fakes;
@@ -111,5 +111,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestMenuContent)
+QTEST_MAIN(MenuContentTest)
 #include "MenuContentTest.moc"

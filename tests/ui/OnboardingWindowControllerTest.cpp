@@ -15,7 +15,7 @@ using namespace lullwick;
 
 // The setup assistant's window, its pager and its pages, on a real state object with fake
 // services.
-class TestOnboardingWindowController : public QObject {
+class OnboardingWindowControllerTest : public QObject {
     Q_OBJECT
 
     std::optional<FakeServices> m_fakes;
@@ -150,5 +150,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestOnboardingWindowController)
+QTEST_MAIN(OnboardingWindowControllerTest)
 #include "OnboardingWindowControllerTest.moc"

@@ -11,7 +11,7 @@
 using namespace lullwick;
 
 // The practice page against a real state object with fake services.
-class TestPracticePage : public QObject {
+class PracticePageTest : public QObject {
     Q_OBJECT
 
     std::unique_ptr<FakeServices> m_fakes;
@@ -75,5 +75,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestPracticePage)
+QTEST_MAIN(PracticePageTest)
 #include "PracticePageTest.moc"

@@ -9,7 +9,7 @@
 using namespace lullwick;
 
 // The wait for a tray on a private session bus, without an X display.
-class TestTrayHostWatcher : public QObject {
+class TrayHostWatcherTest : public QObject {
     Q_OBJECT
 
     static constexpr std::chrono::milliseconds limit{30000};
@@ -51,5 +51,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestTrayHostWatcher)
+QTEST_GUILESS_MAIN(TrayHostWatcherTest)
 #include "TrayHostWatcherTest.moc"

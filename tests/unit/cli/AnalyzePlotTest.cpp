@@ -31,7 +31,7 @@ std::array<std::vector<double>, 2> analyze(const QString& scene, const QString& 
 
 } // namespace
 
-class TestAnalyzePlot : public QObject {
+class AnalyzePlotTest : public QObject {
     Q_OBJECT
 
     QTemporaryDir m_dir;
@@ -98,5 +98,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestAnalyzePlot)
+QTEST_MAIN(AnalyzePlotTest)
 #include "AnalyzePlotTest.moc"

@@ -9,7 +9,7 @@
 
 using namespace lullwick;
 
-class TestLevelMeter : public QObject {
+class LevelMeterTest : public QObject {
     Q_OBJECT
 
 private slots:
@@ -52,5 +52,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestLevelMeter)
+QTEST_GUILESS_MAIN(LevelMeterTest)
 #include "LevelMeterTest.moc"

@@ -11,7 +11,7 @@
 
 using namespace lullwick;
 
-class TestFilePreferencesStore : public QObject {
+class FilePreferencesStoreTest : public QObject {
     Q_OBJECT
 
     QTemporaryDir m_dir;
@@ -147,5 +147,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestFilePreferencesStore)
+QTEST_GUILESS_MAIN(FilePreferencesStoreTest)
 #include "FilePreferencesStoreTest.moc"

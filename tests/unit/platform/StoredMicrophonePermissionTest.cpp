@@ -6,7 +6,7 @@
 
 using namespace lullwick;
 
-class TestStoredMicrophonePermission : public QObject {
+class StoredMicrophonePermissionTest : public QObject {
     Q_OBJECT
 
 private slots:
@@ -40,5 +40,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestStoredMicrophonePermission)
+QTEST_GUILESS_MAIN(StoredMicrophonePermissionTest)
 #include "StoredMicrophonePermissionTest.moc"
