@@ -1,6 +1,4 @@
-# What the end-to-end runs of the real lullwick binary share: starting it with its own settings
-# folder and a sleep command that only records, watching windows, the microphone and the
-# settings, and reading the tray menu the way KDE and GNOME do, over com.canonical.dbusmenu.
+# Shared by the end-to-end runs of the real lullwick binary.
 import json
 import os
 import subprocess
@@ -17,7 +15,6 @@ WATCHER_NAME, LOGIN1 = "org.kde.StatusNotifierWatcher", "org.freedesktop.login1"
 
 
 def wait_for(condition, timeout=30.0):
-    # Generous: two loaded cores.
     deadline = time.monotonic() + timeout
     while not (done := condition()) and time.monotonic() < deadline:
         time.sleep(0.05)
@@ -38,39 +35,34 @@ def stop(process):
 
 
 def microphone_streams():
-    # Capture streams on the test microphone of scripts/with-sound-server.
     def rows(what):
         return [line.split("\t") for line in output("pactl", "list", "short", what).splitlines()]
     index = next(row[0] for row in rows("sources") if row[1] == os.environ["LULLWICK_TEST_SOURCE"])
     return sum(1 for row in rows("source-outputs") if row[1] == index)
 
 
-def dbusmock(name, *args, system=False):
-    # python3-dbusmock on a private bus of scripts/with-dbus, once it owns its name.
-    process = subprocess.Popen(["/usr/bin/python3", "-m", "dbusmock", *args],
-                               stdout=subprocess.DEVNULL)
-    bus = dbus.SystemBus() if system else dbus.SessionBus()
+def start_service(name, bus, *command):
+    process = subprocess.Popen(command, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     assert wait_for(lambda: bus.name_has_owner(name)), name
-    return process, bus
+    return process
 
 
 def start_logind():
-    # (process, its Mock interface)
-    process, bus = dbusmock(LOGIN1, "--system", "--template", "logind", system=True)
-    mock = bus.get_object(LOGIN1, "/org/freedesktop/login1")
+    process = start_service(LOGIN1, dbus.SystemBus(), "/usr/bin/python3", "-m", "dbusmock",
+                            "--system", "--template", "logind")
+    mock = dbus.SystemBus().get_object(LOGIN1, "/org/freedesktop/login1")
     return process, dbus.Interface(mock, "org.freedesktop.DBus.Mock")
 
 
 def start_watcher(template):
-    return dbusmock(WATCHER_NAME, "--template", template)[0]
+    return start_service(WATCHER_NAME, dbus.SessionBus(), "/usr/bin/python3", "-m", "dbusmock",
+                         "--template", template)
 
 
 def start_accessibility():
     # The accessibility bus a desktop session starts; Qt finds it through the session bus.
-    process = subprocess.Popen(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"],
-                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    assert wait_for(lambda: dbus.SessionBus().name_has_owner("org.a11y.Bus")), "no a11y bus"
-    return process
+    return start_service("org.a11y.Bus", dbus.SessionBus(), "/usr/libexec/at-spi-bus-launcher",
+                         "--launch-immediately")
 
 
 def keep_sink_running():
@@ -81,14 +73,12 @@ def keep_sink_running():
 
 
 def headless_env(home):
-    # No desktop and no buses; settings, runtime folder and lock in home.
     return dict(os.environ, XDG_CONFIG_HOME=home, XDG_RUNTIME_DIR=home,
                 QT_QPA_PLATFORM="offscreen", DBUS_SESSION_BUS_ADDRESS="unix:path=/nonexistent",
                 DBUS_SYSTEM_BUS_ADDRESS="unix:path=/nonexistent")
 
 
 def start_headless(binary, home, *args, stderr=None):
-    # The tray application of headless_env(home), once it holds its lock and still runs.
     child = subprocess.Popen([binary, *args], env=headless_env(home), stdout=subprocess.DEVNULL,
                              stderr=stderr)
 
@@ -104,14 +94,11 @@ def start_headless(binary, home, *args, stderr=None):
     return child
 
 
-def windows(title):
-    # The visible X windows with exactly this title.
+def window(title):
+    # The first visible X window with exactly this title, or None.
     pattern = "".join("\\" + c if c in ".?*+()[]{}|^$\\" else c for c in title)
-    return output("xdotool", "search", "--onlyvisible", "--name", f"^{pattern}$").split()
-
-
-def window_id(title):
-    return int(found[0]) if (found := windows(title)) else None
+    found = output("xdotool", "search", "--onlyvisible", "--name", f"^{pattern}$").split()
+    return int(found[0]) if found else None
 
 
 def window_geometry(wid):
@@ -133,22 +120,25 @@ def key(*names):
     time.sleep(0.2)  # xdotool returns before the application has read the keys
 
 
+def accessible_window(title):
+    import pyatspi
+    return next((w for app in pyatspi.Registry.getDesktop(0) for w in app or []
+                 if w is not None and w.name == title), None)
+
+
 def accessibles(title, role, name=None):
-    # The showing accessibles of that pyatspi role ("PUSH_BUTTON") and name in the window of
-    # that title, top to bottom.
+    # Those showing in that window with that pyatspi role ("PUSH_BUTTON"), top to bottom.
     import pyatspi
     role = getattr(pyatspi, "ROLE_" + role)
-    for app in pyatspi.Registry.getDesktop(0):
-        for window in app or []:
-            if window is not None and window.name == title:
-                found = pyatspi.findAllDescendants(window, lambda a: a.getRole() == role and (
-                    name in (None, a.name)) and a.getState().contains(pyatspi.STATE_SHOWING))
-                return sorted(found, key=lambda a: a.queryComponent().getExtents(0).y)
-    return []
+    if (window := accessible_window(title)) is None:
+        return []
+    found = pyatspi.findAllDescendants(window, lambda a: a.getRole() == role and (
+        name in (None, a.name)) and a.getState().contains(pyatspi.STATE_SHOWING))
+    return sorted(found, key=lambda a: a.queryComponent().getExtents(0).y)
 
 
 def click(accessible, left=None):
-    # A real click, at the centre or this many pixels from the left edge.
+    # At the centre or this many pixels from the left edge.
     ext = accessible.queryComponent().getExtents(0)  # screen coordinates
     x = ext.x + (ext.width // 2 if left is None else left)
     subprocess.run(["xdotool", "mousemove", "--sync", str(x), str(ext.y + ext.height // 2),
@@ -157,45 +147,40 @@ def click(accessible, left=None):
 
 
 def screenshot(folder, name, window="root", around=None):
-    # around: a window id, shot with a little of the desktop around it (its shadow).
+    # around: a window shot with a little of the desktop around it (its shadow).
     os.makedirs(folder, exist_ok=True)
     path = os.path.join(folder, name + ".png")
     crop = []
     if around:
         x, y, width, height = window_geometry(around)
         crop = ["-crop", f"{width + 20}x{height + 20}+{max(0, x - 10)}+{max(0, y - 10)}", "+repage"]
-    subprocess.run(["import", "-window", window, *crop, path], check=True, timeout=30)
+    subprocess.run(["import", "-window", str(window), *crop, path], check=True, timeout=30)
     return path
 
 
 class Lullwick:
-    # One settings folder; the program can be started in it again and again. Unless the test
-    # names its own, the sleep command only records that it ran.
-
+    # One settings folder to start the program in again and again; the sleep command records.
     def __init__(self, binary, settings=None, args=(), env=None):
         self.binary, self.env = binary, dict(env or {})
         self.folder = tempfile.TemporaryDirectory()
         self.config = os.path.join(self.folder.name, "config")
-        os.makedirs(os.path.join(self.config, "lullwick"))
+        self.settings_file = Path(self.config, "lullwick", "settings.json")
+        self.settings_file.parent.mkdir(parents=True)
         if settings is not None:
-            Path(self.settings_path()).write_text(json.dumps(settings))
-        self.calls = os.path.join(self.folder.name, "sleep-calls")
+            self.settings_file.write_text(json.dumps(settings))
+        self.calls = Path(self.folder.name, "sleep-calls")
         recorder = Path(self.folder.name, "record-sleep")
         recorder.write_text(f"#!/bin/sh\necho \"$0\" >> {self.calls}\n")
         recorder.chmod(0o755)
-        self.args = list(args) if "--sleep-command" in args else [
-            "--sleep-command", recorder, "--sleep-fallback", recorder, *args]
+        self.args = ["--sleep-command", recorder, "--sleep-fallback", recorder, *args]
         self.process = self.log = None
 
-    def settings_path(self):
-        return os.path.join(self.config, "lullwick", "settings.json")
-
     def settings(self):
-        path = Path(self.settings_path())
-        return json.loads(path.read_text()) if path.exists() else {}
+        exists = self.settings_file.exists()
+        return json.loads(self.settings_file.read_text()) if exists else {}
 
     def sleep_calls(self):
-        return Path(self.calls).read_text().count("\n") if os.path.exists(self.calls) else 0
+        return self.calls.read_text().count("\n") if self.calls.exists() else 0
 
     def settled_sleep_calls(self):
         time.sleep(2)  # a second or a wrong sleep would follow within this
@@ -207,17 +192,13 @@ class Lullwick:
         self.log = open(os.path.join(self.folder.name, "lullwick.log"), "w+")
         self.process = subprocess.Popen([self.binary, *self.args], env=env, stdout=self.log,
                                         stderr=subprocess.STDOUT)
-        return time.monotonic()
-
-    def output(self):
-        self.log.seek(0)
-        return self.log.read()
 
     def stop(self):
         if self.process:
             stop(self.process)
         if self.log:
-            sys.stderr.write(self.output())
+            self.log.seek(0)
+            sys.stderr.write(self.log.read())
             self.log.close()
             self.log = None
 
@@ -227,7 +208,6 @@ class Lullwick:
 
 
 def started(test, *args, **kwargs):
-    # A Lullwick(*args, **kwargs) started, and closed when the test ends.
     app = Lullwick(*args, **kwargs)
     test.addCleanup(app.close)
     app.start()
@@ -235,40 +215,34 @@ def started(test, *args, **kwargs):
 
 
 class ExportedMenu:
-    # The tray menu as a StatusNotifierItem host sees it.
-
-    def __init__(self, bus, item):
-        service, _, path = item.partition("/")
+    # The tray menu as KDE and GNOME read it, over com.canonical.dbusmenu: the item last
+    # registered with the watcher of start_watcher.
+    def __init__(self):
+        bus = dbus.SessionBus()
+        watcher = bus.get_object(WATCHER_NAME, "/StatusNotifierWatcher")
+        items = lambda: watcher.Get(WATCHER_NAME, "RegisteredStatusNotifierItems",  # noqa: E731
+                                    dbus_interface="org.freedesktop.DBus.Properties")
+        assert wait_for(lambda: len(items()) > 0, 10), "no tray item registered"
+        service, _, path = str(items()[-1]).partition("/")
         sni = bus.get_object(service, "/" + path if path else "/StatusNotifierItem")
         menu_path = sni.Get("org.kde.StatusNotifierItem", "Menu",
                             dbus_interface="org.freedesktop.DBus.Properties")
         self.menu = dbus.Interface(bus.get_object(service, menu_path), "com.canonical.dbusmenu")
 
     def items(self):
-        # (id, label, type, toggle-type, toggle-state, visible, enabled) top to bottom
-        _, (_, _, children) = self.menu.GetLayout(0, -1, [])
-        return [(int(item_id), str(props.get("label", "")), str(props.get("type", "standard")),
-                 str(props.get("toggle-type", "")), int(props.get("toggle-state", -1)),
-                 bool(props.get("visible", True)), bool(props.get("enabled", True)))
-                for item_id, props, _ in children]
+        return [(int(item_id), props) for item_id, props, _ in self.menu.GetLayout(0, -1, [])[1][2]]
 
     def visible(self):
-        # (label, toggle-type, toggle-state, enabled) of the items shown
-        return [(row[1], *row[3:5], row[6]) for row in self.items() if row[5]]
+        # (label, toggle-type, toggle-state, enabled) of the items shown, top to bottom
+        return [(str(p.get("label", "")), str(p.get("toggle-type", "")),
+                 int(p.get("toggle-state", -1)), bool(p.get("enabled", True)))
+                for _, p in self.items() if p.get("visible", True)]
 
-    def labels(self, visible_only=True):
-        return [row[1] for row in self.items() if row[5] or not visible_only]
+    def labels(self):
+        return [row[0] for row in self.visible()]
 
     def click(self, label):
-        matches = [row[0] for row in self.items() if row[1] == label]
+        matches = [item_id for item_id, p in self.items() if p.get("label") == label]
         assert len(matches) == 1, (label, matches)
         self.menu.Event(matches[0], "clicked", dbus.Int32(0, variant_level=1), dbus.UInt32(0))
 
-
-def tray_menu():
-    # The menu of the item last registered with the watcher of start_watcher.
-    watcher = dbus.SessionBus().get_object(WATCHER_NAME, "/StatusNotifierWatcher")
-    items = lambda: watcher.Get(WATCHER_NAME, "RegisteredStatusNotifierItems",  # noqa: E731
-                                dbus_interface="org.freedesktop.DBus.Properties")
-    assert wait_for(lambda: len(items()) > 0, 10), "no tray item registered"
-    return ExportedMenu(dbus.SessionBus(), str(items()[-1]))

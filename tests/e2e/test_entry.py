@@ -1,6 +1,5 @@
 #!/usr/bin/python3
-# The lullwick program as a user starts it: help, version, bad arguments and sleep commands, a
-# missing display, a second launch.
+# The lullwick program as a user starts it, without a desktop.
 import signal
 import subprocess
 import sys
@@ -17,7 +16,6 @@ class Entry(unittest.TestCase):
         self.home = self.enterContext(tempfile.TemporaryDirectory())  # 0700, as a runtime folder
 
     def run_lullwick(self, *args, **changes):
-        # A change to None removes the variable.
         env = {k: v for k, v in dict(headless_env(self.home), **changes).items() if v is not None}
         return subprocess.run([BINARY, *args], env=env, capture_output=True, text=True, timeout=30)
 

@@ -1,8 +1,5 @@
 #!/usr/bin/python3
-# cmake --install into a throwaway DESTDIR and a prefix of its own: every file is there, the
-# desktop entry, the AppStream metadata and the manual page validate, and the installed program
-# runs, finds its pictures under its prefix and says so when one is missing (drawing a stand-in,
-# which the view tests check, instead of stopping).
+# cmake --install into a throwaway DESTDIR and a prefix of its own.
 import os
 import shutil
 import struct
@@ -71,7 +68,7 @@ class Install(unittest.TestCase):
                          [f"Lullwick: picture {picture} is missing; a stand-in is drawn."])
 
     def tray_start_report(self):
-        # Its lines about pictures, which come before it takes its lock.
+        # Said before it takes its lock.
         with tempfile.TemporaryDirectory() as home, tempfile.TemporaryFile("w+") as err:
             stop(start_headless(self.path("bin/lullwick"), home, "--sleep-command", "/bin/true",
                                 stderr=err))

