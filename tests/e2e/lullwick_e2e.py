@@ -193,17 +193,13 @@ class Lullwick:
         self.process = subprocess.Popen([self.binary, *self.args], env=env, stdout=self.log,
                                         stderr=subprocess.STDOUT)
 
-    def stop(self):
+    def close(self):
         if self.process:
             stop(self.process)
         if self.log:
             self.log.seek(0)
             sys.stderr.write(self.log.read())
             self.log.close()
-            self.log = None
-
-    def close(self):
-        self.stop()
         self.folder.cleanup()
 
 

@@ -1,6 +1,6 @@
-# dbusmock template: the StatusNotifierWatcher of KDE and of GNOME's AppIndicator extension.
-# A tray host is registered from the start. Qt reads IsStatusNotifierHostRegistered through
-# introspection, so it has to be a declared property, as dbusmock declares it.
+# dbusmock template: the StatusNotifierWatcher of KDE and of GNOME's AppIndicator extension,
+# with a tray host. Qt reads IsStatusNotifierHostRegistered through introspection, so it has to
+# be a declared property.
 
 import dbus
 
@@ -11,7 +11,6 @@ SYSTEM_BUS = False
 
 
 def load(mock, parameters):
-    # pylint: disable=unused-argument
     mock.AddProperties(MAIN_IFACE, {
         'IsStatusNotifierHostRegistered': dbus.Boolean(True), 'ProtocolVersion': dbus.Int32(0),
         'RegisteredStatusNotifierItems': dbus.Array([], signature='s')})

@@ -1,6 +1,6 @@
 #!/usr/bin/python3
-# Clap twice, the computer sleeps: the real tray application on a private X desktop, sound
-# server and buses, with logind mocked.
+# Clap twice, the computer sleeps and wakes: the real tray application on a private X desktop,
+# sound server and buses, with logind mocked.
 # LULLWICK_TEST_THEME=dark gives Lullwick a dark palette (through Qt's KDE theme, as a Plasma
 # session with a dark colour scheme would) and names the screenshots "-dark".
 import os
@@ -10,6 +10,7 @@ import time
 import unittest
 from pathlib import Path
 
+import dbus
 from lullwick_e2e import (CONFIRM, GOOD_NIGHT, Lullwick, accessible_window, accessibles,
                           focused_window, keep_sink_running, key, microphone_streams, output,
                           screenshot, start_accessibility, start_logind, stop, wait_for, window,
@@ -32,8 +33,8 @@ def card_description():
 class DoubleClapFlow(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
-        logind, mock = start_logind()
-        mock.AddMethod("", "ListInhibitors", "", "a(ssssuu)", "ret = []")
+        logind, cls.logind = start_logind()
+        cls.logind.AddMethod("", "ListInhibitors", "", "a(ssssuu)", "ret = []")
         for child in (start_accessibility(), logind, keep_sink_running()):
             cls.addClassCleanup(stop, child)
 
@@ -51,28 +52,26 @@ class DoubleClapFlow(unittest.TestCase):
         self.addCleanup(player.wait, 60)
         title = CONFIRM if mode == "always" else GOOD_NIGHT
         self.assertTrue(wait_for(lambda: window(title), 15), title)
+        self.shown = time.monotonic()
 
     def escape(self):
         key("Escape")
         self.assertTrue(wait_for(lambda: not window(CONFIRM), 5), "Escape did not cancel")
         self.assertEqual(self.app.settled_sleep_calls(), 0)
 
-    def test_a_double_clap_shows_good_night_then_sleeps_once(self):
+    def test_a_double_clap_shows_good_night_sleeps_once_and_listens_again_on_waking(self):
         self.start("whenVideoPlaying")
         screenshot(ARTIFACTS, "good-night" + SHOTS, around=window(GOOD_NIGHT))
         self.assertTrue(wait_for(lambda: self.app.sleep_calls() == 1, 10))
-        self.assertTrue(wait_for(lambda: not window(GOOD_NIGHT), 5))
         self.assertEqual(self.app.settled_sleep_calls(), 1)
+        self.assertTrue(wait_for(lambda: microphone_streams() == 1, 10))
+        self.logind.EmitSignal("org.freedesktop.login1.Manager", "PrepareForSleep", "b",
+                               [dbus.Boolean(False)])
+        self.assertTrue(wait_for(lambda: microphone_streams() == 0, 1.5))
+        self.assertTrue(wait_for(lambda: microphone_streams() == 1, 10))
         self.assertIsNone(self.app.process.poll())
 
-    def test_b_the_card_counts_down_and_escape_cancels(self):
-        self.start("always")
-        screenshot(ARTIFACTS, "confirmation-normal" + SHOTS, around=window(CONFIRM))
-        time.sleep(6.5)  # into the last four seconds, where the mascot falls asleep
-        screenshot(ARTIFACTS, "confirmation-asleep" + SHOTS, around=window(CONFIRM))
-        self.escape()
-
-    def test_c_the_card_speaks_takes_the_keys_and_gives_them_back(self):
+    def test_b_the_card_counts_down_speaks_takes_the_keys_and_gives_them_back(self):
         # A window the user is typing into, like an editor.
         holder = subprocess.Popen(["xmessage", "-title", "Typing here", "-geometry", "+40+40", "."])
         self.addCleanup(stop, holder)
@@ -81,6 +80,7 @@ class DoubleClapFlow(unittest.TestCase):
         before = focused_window()
         self.start("always")
         card = window(CONFIRM)
+        screenshot(ARTIFACTS, "confirmation-normal" + SHOTS, around=card)
         self.assertEqual(focused_window(), card)
         # A click on the shadow beside the card lands on what lies below it.
         x, y, _, height = window_geometry(card)
@@ -91,6 +91,9 @@ class DoubleClapFlow(unittest.TestCase):
         self.assertEqual(len(accessibles("Clap-clap detected", "PUSH_BUTTON")), 2)
         self.assertTrue(wait_for(lambda: card_description() not in (None, description), 3),
                         "the countdown was not told")
+        # Into the last four seconds, where the mascot falls asleep.
+        time.sleep(max(0.0, self.shown + 6.5 - time.monotonic()))
+        screenshot(ARTIFACTS, "confirmation-asleep" + SHOTS, around=card)
         self.escape()
         self.assertTrue(wait_for(lambda: focused_window() == before, 3))
 
