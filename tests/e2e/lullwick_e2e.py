@@ -155,7 +155,6 @@ def screenshot(folder, name, window="root", around=None):
         x, y, width, height = window_geometry(around)
         crop = ["-crop", f"{width + 20}x{height + 20}+{max(0, x - 10)}+{max(0, y - 10)}", "+repage"]
     subprocess.run(["import", "-window", str(window), *crop, path], check=True, timeout=30)
-    return path
 
 
 class Lullwick:

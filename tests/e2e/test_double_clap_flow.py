@@ -54,11 +54,6 @@ class DoubleClapFlow(unittest.TestCase):
         self.assertTrue(wait_for(lambda: window(title), 15), title)
         self.shown = time.monotonic()
 
-    def escape(self):
-        key("Escape")
-        self.assertTrue(wait_for(lambda: not window(CONFIRM), 5), "Escape did not cancel")
-        self.assertEqual(self.app.settled_sleep_calls(), 0)
-
     def test_a_double_clap_shows_good_night_sleeps_once_and_listens_again_on_waking(self):
         self.start("whenVideoPlaying")
         screenshot(ARTIFACTS, "good-night" + SHOTS, around=window(GOOD_NIGHT))
@@ -94,7 +89,9 @@ class DoubleClapFlow(unittest.TestCase):
         # Into the last four seconds, where the mascot falls asleep.
         time.sleep(max(0.0, self.shown + 6.5 - time.monotonic()))
         screenshot(ARTIFACTS, "confirmation-asleep" + SHOTS, around=card)
-        self.escape()
+        key("Escape")
+        self.assertTrue(wait_for(lambda: not window(CONFIRM), 5), "Escape did not cancel")
+        self.assertEqual(self.app.settled_sleep_calls(), 0)
         self.assertTrue(wait_for(lambda: focused_window() == before, 3))
 
 
