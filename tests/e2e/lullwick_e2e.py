@@ -95,7 +95,6 @@ def start_headless(binary, home, *args, stderr=None):
 
 
 def window(title):
-    # The first visible X window with exactly this title, or None.
     pattern = "".join("\\" + c if c in ".?*+()[]{}|^$\\" else c for c in title)
     found = output("xdotool", "search", "--onlyvisible", "--name", f"^{pattern}$").split()
     return int(found[0]) if found else None
@@ -138,7 +137,6 @@ def accessibles(title, role, name=None):
 
 
 def click(accessible, left=None):
-    # At the centre or this many pixels from the left edge.
     ext = accessible.queryComponent().getExtents(0)  # screen coordinates
     x = ext.x + (ext.width // 2 if left is None else left)
     subprocess.run(["xdotool", "mousemove", "--sync", str(x), str(ext.y + ext.height // 2),

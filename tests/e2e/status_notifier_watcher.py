@@ -1,6 +1,5 @@
-# dbusmock template: the StatusNotifierWatcher of KDE and of GNOME's AppIndicator extension,
-# with a tray host. Qt reads IsStatusNotifierHostRegistered through introspection, so it has to
-# be a declared property.
+# dbusmock template: the StatusNotifierWatcher of KDE and GNOME, with a tray host. Qt reads
+# IsStatusNotifierHostRegistered through introspection: it has to be a declared property.
 
 import dbus
 

@@ -1,6 +1,5 @@
 #!/usr/bin/python3
-# The listening-hours and practice pages of the real tray application on a private desktop,
-# sound server and buses, driven where a screen reader finds their parts.
+# The listening-hours and practice pages, driven where a screen reader finds their parts.
 import base64
 import os
 import subprocess

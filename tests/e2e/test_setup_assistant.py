@@ -1,6 +1,5 @@
 #!/usr/bin/python3
-# The first start, the microphone question and a second launch of the real tray application on
-# a private desktop, sound server and session bus.
+# The first start, the microphone question and a second launch on a private desktop.
 import os
 import subprocess
 import sys

@@ -1,6 +1,5 @@
 #!/usr/bin/python3
-# The tray menu of the real application as KDE and GNOME read it over D-Bus, and as icewm's
-# X11 tray shows it.
+# The tray menu as KDE and GNOME read it over D-Bus, and as icewm's X11 tray shows it.
 import sys
 import time
 import unittest
