@@ -17,7 +17,7 @@ class SetupAssistant(unittest.TestCase):
     def setUpClass(cls):
         cls.addClassCleanup(stop, start_watcher(WATCHER))
 
-    def answer_and_finish(self, answer, allowed):
+    def answer_and_finish(self, answer):
         lullwick = started(self, BINARY)
         self.assertTrue(wait_for(lambda: active_window_name() == SETUP, 10))
         screenshot(ARTIFACTS, "setup-welcome", window(SETUP))
@@ -29,7 +29,6 @@ class SetupAssistant(unittest.TestCase):
         screenshot(ARTIFACTS, "microphone-question", window(QUESTION))
         key(answer)
         self.assertTrue(wait_for(lambda: not window(QUESTION), 5))
-        self.assertIs(lullwick.settings().get("microphoneAllowed"), allowed)
         self.assertTrue(wait_for(lambda: active_window_name() == SETUP, 10))
         key("Return")  # back on the microphone page: "Continue"
         screenshot(ARTIFACTS, "setup-behaviour", window(SETUP))
@@ -38,11 +37,11 @@ class SetupAssistant(unittest.TestCase):
         self.assertTrue(wait_for(lambda: lullwick.settings().get("hasCompletedOnboarding"), 5))
 
     def test_a_allowing_opens_the_microphone(self):
-        self.answer_and_finish("Return", True)  # "Allow", the question's default
+        self.answer_and_finish("Return")  # "Allow", the question's default
         self.assertTrue(wait_for(lambda: microphone_streams() == 1, 10))
 
     def test_b_a_refusal_opens_nothing_and_can_be_taken_back_from_the_menu(self):
-        self.answer_and_finish("Escape", False)  # "Don't Allow"
+        self.answer_and_finish("Escape")  # "Don't Allow"
         self.assertFalse(wait_for(lambda: microphone_streams(), 1))
         menu = ExportedMenu()
         self.assertEqual(menu.labels()[0], "Microphone access needed")
