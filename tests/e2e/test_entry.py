@@ -40,6 +40,8 @@ class Entry(unittest.TestCase):
     def test_one_instance_at_a_time(self):
         first = start_headless(BINARY, self.home)
         self.addCleanup(stop, first)
+        second = self.run_lullwick()
+        self.assertEqual((second.returncode, second.stderr), (1, "Lullwick is already running.\n"))
         first.send_signal(signal.SIGTERM)
         self.assertEqual(first.wait(timeout=10), 0)
         # The lock is released on a clean end, and a dead process's lock does not count.
