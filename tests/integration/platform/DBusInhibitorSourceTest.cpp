@@ -26,12 +26,10 @@ std::unique_ptr<DBusMock> serve(const QString& name, const QString& inhibitors, 
     const QString templates = QStringLiteral(LULLWICK_TEST_TEMPLATES_DIR "/");
     std::unique_ptr<DBusMock> mock;
     if (silent) {
-        const QString script =
-            QStringLiteral("import dbus, os, time\n"
-                           "bus = dbus.bus.BusConnection(os.environ['%1'])\n"
-                           "bus.request_name('%2')\n"
-                           "time.sleep(3600)\n")
-                .arg(system ? "DBUS_SYSTEM_BUS_ADDRESS" : "DBUS_SESSION_BUS_ADDRESS", name);
+        const QString script = QStringLiteral("import dbus, time\n"
+                                              "dbus.%1Bus().request_name('%2')\n"
+                                              "time.sleep(3600)\n")
+                                   .arg(system ? "System" : "Session", name);
         mock = std::make_unique<DBusMock>(bus, name, QStringList{QStringLiteral("-c"), script});
     } else if (system) {
         mock = std::make_unique<DBusMock>(bus, name, QStringLiteral("logind"));
