@@ -103,8 +103,7 @@ private slots:
         const QString sleep = QStringLiteral("PreventSystemSleep");
         const QStringList none{QStringLiteral("(no snapshot)")};
         // clang-format off
-        QTest::newRow("logind") << "[('sleep:idle', 'chromium', 'v', 'block', 1000, 702), ('handle-lid-switch:shutdown', 'gsd', 'z', 'block', 1000, 705)]" << "" << "" << 0 << QStringList{"702: " + sleep + ", " + idle, "705: "} << true << 0;
-        QTest::newRow("logind, own idle") << "[('idle', 'lullwick', 't', 'block', 1000, OWN)]" << "" << "" << 0 << QStringList{"OWN: " + idle} << false << 0;
+        QTest::newRow("logind") << "[('shutdown:sleep', 'nm', 'x', 'delay', 0, 700), ('handle-lid-switch', 'gsd', 'z', 'block', 1000, 705), ('idle', 'lullwick', 't', 'block', 1000, OWN)]" << "" << "" << 0 << QStringList{"700: " + sleep, "705: ", "OWN: " + idle} << false << 0;
         QTest::newRow("GNOME: suspend, idle, logout and user switch") << "" << "4, 8, 3" << "" << 0 << QStringList{"app0: " + sleep, "app1: " + idle, "app2: "} << true << 0;
         QTest::newRow("KDE") << "" << "" << R"({"active": [["sleep", "kded", "a", "block", 3], ["idle", "Firefox", "v", "block", 3]]})" << 0 << QStringList{"kded: " + sleep, "Firefox: " + idle} << true << 0;
         QTest::newRow("older KDE, screen inhibited") << "" << "" << R"({"screen_inhibited": true})" << 0 << QStringList{kdeName + ": " + idle} << true << 0;
