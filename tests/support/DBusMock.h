@@ -39,12 +39,12 @@ public:
         return QTest::qWaitFor(settled, timeoutMs) && isRegistered();
     }
 
-    // A blocking call to the service, for setting it up.
-    QDBusMessage call(const QString& path, const QString& interface, const QString& method,
-                      const QVariantList& arguments = {}) const {
+    // A blocking call to the service, for setting it up; true when it answered.
+    bool call(const QString& path, const QString& interface, const QString& method,
+              const QVariantList& arguments = {}) const {
         QDBusMessage message = QDBusMessage::createMethodCall(m_name, path, interface, method);
         message.setArguments(arguments);
-        return m_bus.call(message, QDBus::Block, 10000);
+        return m_bus.call(message, QDBus::Block, 10000).type() == QDBusMessage::ReplyMessage;
     }
 
     // Gone from the bus when this returns, before the next test asks.

@@ -50,7 +50,6 @@ private slots:
         QTest::newRow("exits 0") << "exit 0" << "exit 1" << 2 << 0;
         QTest::newRow("exits 255") << "exit 255" << "exit 1" << 2 << 2;
         QTest::newRow("killed by a signal") << "kill -KILL $$" << "exit 1" << 2 << 2;
-        QTest::newRow("missing") << "missing" << "exit 1" << 0 << 2;
         QTest::newRow("not executable") << "not executable" << "exit 1" << 0 << 2;
         QTest::newRow("bad interpreter") << "#!/nonexistent/interpreter\n" << "exit 1" << 0 << 2;
         QTest::newRow("a directory") << "directory" << "exit 1" << 0 << 2;
@@ -68,8 +67,7 @@ private slots:
         // Arguments go to the program unchanged, never through a shell; the fallback's status
         // leads nowhere.
         const QString absent = m_dir.filePath(QStringLiteral("absent"));
-        const QHash<QString, QString> special{
-            {"missing", absent}, {"directory", m_dir.path()}, {"bare", "primary"}};
+        const QHash<QString, QString> special{{"directory", m_dir.path()}, {"bare", "primary"}};
         const QString path = special.value(primary, script(QStringLiteral("primary"), primary));
         if (primary == QLatin1String("not executable"))
             QFile::setPermissions(path, QFile::ReadOwner);

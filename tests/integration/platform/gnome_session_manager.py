@@ -1,37 +1,19 @@
-# dbusmock template: the GNOME session manager's inhibitors.
-#
-# Inhibit() creates an Inhibitor object as gnome-session does; GetInhibitors() lists them.
-# Parameter "delay": seconds a busy session manager takes to answer each list or inhibitor call.
-
-import time
-
-import dbus
+# dbusmock template: the GNOME session manager with an inhibitor of app id appN for each of
+# the "flags", answering each call "delay" seconds late.
 
 BUS_NAME = 'org.gnome.SessionManager'
 MAIN_OBJ = '/org/gnome/SessionManager'
 MAIN_IFACE = 'org.gnome.SessionManager'
-INHIBITOR_IFACE = 'org.gnome.SessionManager.Inhibitor'
 SYSTEM_BUS = False
 
 
 def load(mock, parameters):
-    mock.inhibitors = []
-    mock.delay = float(parameters.get('delay', 0))
-
-
-@dbus.service.method(MAIN_IFACE, in_signature='susu', out_signature='u')
-def Inhibit(self, app_id, toplevel_xid, reason, flags):
-    # pylint: disable=unused-argument
-    self.inhibitors.append(f'{MAIN_OBJ}/Inhibitor{len(self.inhibitors) + 1}')
-    wait = f'time.sleep({self.delay}); '
-    self.AddObject(self.inhibitors[-1], INHIBITOR_IFACE, {}, [
-        ('GetAppId', '', 's', f'{wait}ret = {str(app_id)!r}'),
-        ('GetFlags', '', 'u', f'{wait}ret = {int(flags)}'),
-    ])
-    return dbus.UInt32(len(self.inhibitors))
-
-
-@dbus.service.method(MAIN_IFACE, in_signature='', out_signature='ao')
-def GetInhibitors(self):
-    time.sleep(self.delay)
-    return dbus.Array([dbus.ObjectPath(path) for path in self.inhibitors], signature='o')
+    wait = f'time.sleep({float(parameters.get("delay", 0))}); '
+    paths = []
+    for number, flags in enumerate(parameters.get('flags', [])):
+        paths.append(f'{MAIN_OBJ}/Inhibitor{number + 1}')
+        mock.AddObject(paths[-1], MAIN_IFACE + '.Inhibitor', {}, [
+            ('GetAppId', '', 's', f'{wait}ret = "app{number}"'),
+            ('GetFlags', '', 'u', f'{wait}ret = {int(flags)}'),
+        ])
+    mock.AddMethod(MAIN_IFACE, 'GetInhibitors', '', 'ao', f'{wait}ret = {paths!r}')

@@ -1,8 +1,6 @@
-# dbusmock template: KDE PowerDevil's policy agent.
-#
-# Parameter "active": a list of [what, who, why, mode, flags] published as the
-# ActiveInhibitions property (Plasma 6). Without it the agent is an older one that only
-# answers HasInhibition(types), from the parameter "screen_inhibited".
+# dbusmock template: KDE PowerDevil's policy agent. Parameter "active": [what, who, why, mode,
+# flags] lists, the ActiveInhibitions of Plasma 6; without it, an older agent that only answers
+# HasInhibition(types), from the parameter "screen_inhibited".
 
 import dbus
 
@@ -15,13 +13,11 @@ CHANGE_SCREEN_SETTINGS = 4
 
 
 def load(mock, parameters):
+    active = parameters.get('active', [])
     if 'active' in parameters:
-        active = [list(item) for item in parameters['active']]
         mock.AddProperty(MAIN_IFACE, 'ActiveInhibitions', dbus.Array(
-            [dbus.Struct((what, who, why, mode, dbus.UInt32(flags)), signature='ssssu')
-             for what, who, why, mode, flags in active], signature='(ssssu)'))
-        screen = any('idle' in item[0].split(':') for item in active)
-    else:
-        screen = bool(parameters.get('screen_inhibited', False))
+            [dbus.Struct((*item[:4], dbus.UInt32(item[4])), signature='ssssu') for item in active],
+            signature='(ssssu)'))
+    screen = parameters.get('screen_inhibited', any('idle' in i[0].split(':') for i in active))
     mock.AddMethod(MAIN_IFACE, 'HasInhibition', 'u', 'b',
-                   f'ret = bool(args[0] & {CHANGE_SCREEN_SETTINGS}) and {screen}')
+                   f'ret = bool(args[0] & {CHANGE_SCREEN_SETTINGS}) and {bool(screen)}')

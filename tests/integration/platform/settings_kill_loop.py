@@ -1,13 +1,8 @@
-# Kills a settings writer with SIGKILL at random moments, again and again. Each new writer
-# reads the file the last one left: it must hold the value last saved or the one being saved.
-# A kill inside a write leaves its unfinished temporary file beside the settings; only the
-# settings file itself matters.
-#
-#     settings_kill_loop.py SETTINGS_WRITER [KILLS]    (seed: LULLWICK_KILL_SEED)
+# settings_kill_loop.py WRITER [KILLS] (seed: LULLWICK_KILL_SEED): kills the writer at random
+# moments, again and again; each new one must find the value last saved or the one being saved.
 
 import os
 import random
-import signal
 import subprocess
 import sys
 import tempfile
@@ -15,8 +10,7 @@ import time
 
 
 def run(writer, path, delay):
-    # The writer's report lines, after a kill delay seconds in; for a clean read, only the
-    # first line matters: what it found.
+    # The writer's report lines, killed delay seconds in, or once it has said what it found.
     with subprocess.Popen([writer, path], stdout=subprocess.PIPE, text=True) as process:
         if delay is None:
             line = process.stdout.readline()
@@ -24,7 +18,7 @@ def run(writer, path, delay):
             process.communicate()
             return [line.split()]
         time.sleep(delay)
-        process.send_signal(signal.SIGKILL)
+        process.kill()
         return [line.split() for line in process.communicate()[0].splitlines()]
 
 
