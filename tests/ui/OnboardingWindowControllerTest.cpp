@@ -5,11 +5,8 @@
 #include "ui/OnboardingView.h"
 #include "ui/PageDots.h"
 
-#include <QApplication>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QTemporaryDir>
 #include <QTest>
+#include <QtWidgets>
 
 using namespace lullwick;
 
@@ -144,7 +141,6 @@ private slots:
         for (bool there : {false, true, false}) {
             QVERIFY(there ? picture.save(path) : !QFile::exists(path) || QFile::remove(path));
             const QImage drawn = hero->grab().toImage();
-            QCOMPARE(hero->showedPicture(), there);
             QCOMPARE(drawn.pixelColor(drawn.rect().center()) == Qt::red, there);
         }
     }
