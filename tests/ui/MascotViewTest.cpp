@@ -3,10 +3,8 @@
 #include "ui/AnimationClock.h"
 #include "ui/MascotPictures.h"
 
-#include <QBitmap>
-#include <QPainter>
-#include <QTemporaryDir>
 #include <QTest>
+#include <QtWidgets>
 
 using namespace lullwick;
 

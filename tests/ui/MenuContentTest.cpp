@@ -4,10 +4,8 @@
 #include "ui/OnboardingView.h"
 #include "ui/OnboardingWindowController.h"
 
-#include <QAction>
-#include <QMenu>
 #include <QTest>
-#include <QTimer>
+#include <QtWidgets>
 
 using namespace lullwick;
 
@@ -48,8 +46,6 @@ private slots:
         QTest::newRow("plain") << false << MicStatus::authorized << "";
         QTest::newRow("scheduled") << true << MicStatus::authorized << "scheduleSummary editHours ";
         QTest::newRow("denied") << false << MicStatus::denied << "micAccess ";
-        QTest::newRow("both") << true << MicStatus::denied
-                              << "scheduleSummary editHours micAccess ";
         // clang-format on
     }
     void conditionalItemsFollowTheState() {

@@ -5,11 +5,8 @@
 #include "ui/OnboardingView.h"
 #include "ui/PageDots.h"
 
-#include <QApplication>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QTemporaryDir>
 #include <QTest>
+#include <QtWidgets>
 
 using namespace lullwick;
 
@@ -38,6 +35,7 @@ private slots:
     }
     void cleanup() { m_controller.reset(), m_state.reset(), m_fakes.reset(); }
 
+    // The microphone and behaviour pages' own tests find them on pages 1 and 2.
     void pagesButtonsAndDots_data() {
         QTest::addColumn<int>("startPage");
         QTest::addColumn<int>("page");
@@ -46,10 +44,7 @@ private slots:
         QTest::addColumn<QString>("content");
         // clang-format off
         QTest::newRow("-1 is clamped") << -1 << 0 << false << "Get Started" << "welcomePage";
-        QTest::newRow("1") << 1 << 1 << true << "Continue" << "microphonePage";
-        QTest::newRow("2") << 2 << 2 << true << "Continue" << "behaviorPage";
         QTest::newRow("3") << 3 << 3 << true << "Continue" << "schedulePage";
-        QTest::newRow("4") << 4 << 4 << true << "Finish" << "testPage";
         QTest::newRow("9 is clamped") << 9 << 4 << true << "Finish" << "testPage";
         // clang-format on
     }
@@ -144,7 +139,6 @@ private slots:
         for (bool there : {false, true, false}) {
             QVERIFY(there ? picture.save(path) : !QFile::exists(path) || QFile::remove(path));
             const QImage drawn = hero->grab().toImage();
-            QCOMPARE(hero->showedPicture(), there);
             QCOMPARE(drawn.pixelColor(drawn.rect().center()) == Qt::red, there);
         }
     }

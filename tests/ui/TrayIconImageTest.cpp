@@ -3,10 +3,8 @@
 
 #include "ui/TrayIconImage.h"
 
-#include <QDir>
-#include <QIcon>
-#include <QTemporaryDir>
 #include <QTest>
+#include <QtGui>
 
 using lullwick::TrayIconImage;
 
