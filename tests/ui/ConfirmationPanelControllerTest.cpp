@@ -7,8 +7,14 @@
 #include "ui/MascotPictures.h"
 #include "ui/MascotView.h"
 
+#include <QAccessible>
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QStyle>
+#include <QStyleFactory>
+#include <QTemporaryDir>
 #include <QTest>
-#include <QtWidgets>
 
 using namespace lullwick;
 using namespace std::chrono_literals;

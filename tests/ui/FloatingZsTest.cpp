@@ -7,8 +7,9 @@
 #include "ui/MascotPictures.h"
 #include "ui/MascotView.h"
 
+#include <QPainterPath>
+#include <QTemporaryDir>
 #include <QTest>
-#include <QtWidgets>
 
 using namespace lullwick;
 using namespace std::chrono_literals;

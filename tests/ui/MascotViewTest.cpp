@@ -3,8 +3,10 @@
 #include "ui/AnimationClock.h"
 #include "ui/MascotPictures.h"
 
+#include <QBitmap>
+#include <QPainter>
+#include <QTemporaryDir>
 #include <QTest>
-#include <QtWidgets>
 
 using namespace lullwick;
 

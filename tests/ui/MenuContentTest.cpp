@@ -4,8 +4,10 @@
 #include "ui/OnboardingView.h"
 #include "ui/OnboardingWindowController.h"
 
+#include <QAction>
+#include <QMenu>
 #include <QTest>
-#include <QtWidgets>
+#include <QTimer>
 
 using namespace lullwick;
 

@@ -5,8 +5,11 @@
 #include "ui/OnboardingView.h"
 #include "ui/PageDots.h"
 
+#include <QApplication>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
 #include <QTest>
-#include <QtWidgets>
 
 using namespace lullwick;
 

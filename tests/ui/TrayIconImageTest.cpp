@@ -3,8 +3,10 @@
 
 #include "ui/TrayIconImage.h"
 
+#include <QDir>
+#include <QIcon>
+#include <QTemporaryDir>
 #include <QTest>
-#include <QtGui>
 
 using lullwick::TrayIconImage;
 
