@@ -106,7 +106,6 @@ private slots:
         QTest::newRow("server watched") << true << false << "";
         QTest::newRow("no server") << false << false << "250 750 1750 2750 3750 4750";
         QTest::newRow("watched, switched off") << true << true << "";
-        QTest::newRow("no server, switched off") << false << true << "";
         // clang-format on
     }
     void waitsForAMicrophone() {
