@@ -11,9 +11,8 @@ class FakeAudioInput : public AudioInput {
     Q_OBJECT
 
 public:
-    std::optional<DetectorError> start(ClapDetector& detector) override {
+    std::optional<DetectorError> start(ClapDetector&) override {
         ++startCalls;
-        lastDetector = &detector;
         watching = false;
         if (!failures.isEmpty())
             return failures.takeFirst();
@@ -38,7 +37,6 @@ public:
     QList<DetectorError> failures; // returned by the next starts, in order
     int startCalls = 0;
     int stopCalls = 0;
-    ClapDetector* lastDetector = nullptr;
     bool serverUp = true; // else there is nothing to watch
     bool watching = false;
 

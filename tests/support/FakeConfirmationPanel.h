@@ -16,10 +16,7 @@ public:
         m_cancel = std::move(onCancel);
         m_showing = true;
     }
-    void close() override {
-        ++closes;
-        m_showing = false;
-    }
+    void close() override { m_showing = false; }
     bool isShowing() const override { return m_showing; }
 
     // As the card does: it goes away first, then runs the action.
@@ -33,7 +30,6 @@ public:
     }
 
     QList<bool> shows; // the video flag of each show
-    int closes = 0;
 
 private:
     bool m_showing = false;

@@ -10,13 +10,9 @@ public:
         ++shows;
         showing = true;
     }
-    void close() override {
-        ++closes;
-        showing = false;
-    }
+    void close() override { showing = false; }
 
     int shows = 0;
-    int closes = 0;
     bool showing = false;
 };
 

@@ -20,8 +20,6 @@ public:
         return true;
     }
 
-    void set(const char* key, const QVariant& value) { values.insert(QLatin1String(key), value); }
-
     QHash<QString, QVariant> values;
     QStringList writes;
     mutable int reads = 0;

@@ -32,7 +32,6 @@ private slots:
         QTest::newRow("refused") << Permission{Given{.mic = MicStatus::notDetermined}, 1, 0, 0, "Microphone access needed"};
         QTest::newRow("practice before setup") << Permission{Given{.mic = MicStatus::notDetermined, .setupDone = false, .enabled = false, .hours = none, .practice = true}, 1, -1, 0, "Run the Setup Assistant to start"};
         QTest::newRow("authorized, before setup") << Permission{Given{.setupDone = false}, 0, -1, 1, "Listening for \U0001F44F\U0001F44F"};
-        QTest::newRow("denied, practice") << Permission{Given{.mic = MicStatus::denied, .setupDone = false, .enabled = false, .hours = none, .practice = true}, 0, -1, 0, "Microphone access needed"};
         QTest::newRow("restricted") << Permission{Given{.mic = MicStatus::restricted}, 0, -1, 0, "Microphone access needed"};
         QTest::newRow("paused") << Permission{Given{.enabled = false, .hours = none}, 0, -1, 0, "Paused"};
         QTest::newRow("no hours") << Permission{Given{.hours = none}, 0, -1, 0, "Off schedule \u2014 no hours set"};
@@ -107,7 +106,6 @@ private slots:
         QTest::newRow("server watched") << true << false << "";
         QTest::newRow("no server") << false << false << "250 750 1750 2750 3750 4750";
         QTest::newRow("watched, switched off") << true << true << "";
-        QTest::newRow("no server, switched off") << false << true << "";
         // clang-format on
     }
     void waitsForAMicrophone() {

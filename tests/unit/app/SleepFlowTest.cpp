@@ -38,7 +38,6 @@ private slots:
         QTest::newRow("practice, off, off hours")
             << Given{.enabled = false, .askAlways = false, .hours = night(), .practice = true} << "Glass, Glass";
         QTest::newRow("always, no video") << Given{} << "video check, Tink, card";
-        QTest::newRow("always, video") << Given{.video = true} << "video check, Tink, card with video";
         QTest::newRow("whenVideoPlaying, no video") << Given{.askAlways = false} << "video check, good night";
         QTest::newRow("whenVideoPlaying, video") << Given{.askAlways = false, .video = true} << "video check, Tink, card with video";
         // clang-format on

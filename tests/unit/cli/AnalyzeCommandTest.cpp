@@ -40,8 +40,6 @@ private slots:
         QTest::addColumn<int>("format");
         QTest::addColumn<int>("channels");
         QTest::addColumn<int>("rate");
-        QTest::newRow("wav 16-bit mono") << (SF_FORMAT_WAV | SF_FORMAT_PCM_16) << 1 << 44100;
-        QTest::newRow("wav float stereo") << (SF_FORMAT_WAV | SF_FORMAT_FLOAT) << 2 << 48000;
         QTest::newRow("flac stereo") << (SF_FORMAT_FLAC | SF_FORMAT_PCM_16) << 2 << 48000;
         QTest::newRow("ogg vorbis") << (SF_FORMAT_OGG | SF_FORMAT_VORBIS) << 1 << 48000;
     }

@@ -26,7 +26,6 @@ private slots:
                                        R"("startMinutes":30,"id":"3f2504e0-4f89-11d3-9a0c-)"
                                        R"(0305e82c3301"}])"),
                  (ScheduleWindows{{someId, 30, 60, false}}));
-        QCOMPARE(decodeScheduleWindows("[]"), ScheduleWindows{});
         QCOMPARE(decodeScheduleWindows(R"({"id":1})"), std::nullopt); // a list or nothing
     }
 
@@ -45,7 +44,6 @@ private slots:
         QTest::newRow("isEnabled as number") << with("true", "1");
         QTest::newRow("start as text") << with(":1,", ":\"1\",");
         QTest::newRow("start with a fraction") << with(":1,", ":1.5,");
-        QTest::newRow("end beyond 2^53") << with(":2,", ":1e300,");
         QTest::newRow("start negative") << with(":1,", ":-1,");
         QTest::newRow("end at 1440") << with(":2,", ":1440,");
     }

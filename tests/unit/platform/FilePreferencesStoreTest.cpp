@@ -116,7 +116,6 @@ private slots:
         QTest::newRow("torn JSON") << QByteArray("{\"enabled\":false,\"sensi");
         QTest::newRow("not an object") << QByteArray("[1,2,3]");
         QTest::newRow("over the size bound") << R"({"enabled":false})" + huge;
-        QTest::newRow("link to an endless device") << QByteArray("/dev/zero");
         QTest::newRow("named pipe without a writer") << QByteArray("pipe");
     }
     void badFilesAreMovedAsideNeverOverwritten() {
@@ -124,9 +123,7 @@ private slots:
         // Twice: the second bad file gets a name of its own.
         for (int round = 1; round <= 2; ++round) {
             QDir().mkpath(folder());
-            if (content == "/dev/zero")
-                QVERIFY(QFile::link(content, path()));
-            else if (content == "pipe")
+            if (content == "pipe")
                 QCOMPARE(mkfifo(QFile::encodeName(path()).constData(), 0600), 0);
             else
                 write(path(), content);

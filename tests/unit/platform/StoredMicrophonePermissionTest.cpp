@@ -13,8 +13,8 @@ private slots:
     void statusFollowsTheStoredAnswer() {
         const auto status = [](const QVariant& answer, const QVariant& completed) {
             MemoryPreferencesStore store;
-            store.set(StoredMicrophonePermission::key, answer);
-            store.set("hasCompletedOnboarding", completed);
+            store.values.insert(StoredMicrophonePermission::key, answer);
+            store.values.insert("hasCompletedOnboarding", completed);
             return StoredMicrophonePermission(store, {}).status();
         };
         QCOMPARE(status(QVariant(), false), MicStatus::notDetermined);
@@ -27,7 +27,7 @@ private slots:
         std::function<void(bool)> pending;
         StoredMicrophonePermission permission(store, [&](auto answer) { pending = answer; });
         // A setup completed after the start does not answer the question.
-        store.set("hasCompletedOnboarding", true);
+        store.values.insert("hasCompletedOnboarding", true);
         QCOMPARE(permission.status(), MicStatus::notDetermined);
         for (bool allowed : {false, true}) { // a refusal can be taken back
             bool replied = !allowed;
