@@ -3,10 +3,10 @@
 // The private sound server that scripts/with-sound-server starts around a test: a null sink,
 // a remap source on its monitor as the default "microphone", driven with pactl and paplay.
 
+#include "support/ChildProcess.h"
+
 #include <QMap>
-#include <QProcess>
 #include <QTest>
-#include <csignal>
 
 namespace lullwick::test {
 
@@ -18,11 +18,8 @@ public:
 
     // Runs a program to its end; its output, or a null string when it failed.
     static QString run(const QString& program, const QStringList& args) {
-        QProcess process;
-        process.start(program, args);
-        const bool ok = process.waitForFinished(60000) &&
-                        process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
-        return ok ? QString::fromUtf8(process.readAllStandardOutput()).append(u'\n') : QString();
+        ChildProcess process(program, args);
+        return process.wait() == 0 ? process.output().append(u'\n') : QString();
     }
     static QString pactl(const QStringList& args) { return run(QStringLiteral("pactl"), args); }
     static bool setDefaultSource(const QString& name) {
@@ -56,29 +53,29 @@ public:
     }
     // Starts the server again and returns once it serves the microphone, kept clocking.
     bool restart() {
+        m_restarted.emplace(qEnvironmentVariable("LULLWICK_TEST_SERVER_START"), QStringList{});
         const bool ready =
-            QProcess::startDetached(qEnvironmentVariable("LULLWICK_TEST_SERVER_START"), {}) &&
+            m_restarted->isStarted() &&
             QTest::qWaitFor([] { return pactl({"get-default-source"}).trimmed() == microphone(); },
                             10000);
-        m_silence.waitForFinished();
         startSilence();
-        return ready && m_silence.waitForStarted(10000);
+        return ready && m_silence->isStarted();
     }
 
     // An idle null sink delays the first buffer by up to 2 s, which a real microphone does
     // not: silence played for the life of this object keeps the sink clocking.
     SoundServer() { startSilence(); }
-    ~SoundServer() { m_silence.close(); } // kills and waits
-    bool isReady() { return !microphone().isEmpty() && m_silence.waitForStarted(10000); }
+    bool isReady() { return !microphone().isEmpty() && m_silence->isStarted(); }
 
 private:
     void startSilence() {
-        m_silence.startCommand("pacat --playback --latency-msec=20 --rate=48000 --channels=1 "
-                               "--format=float32le -d " +
-                               sink() + " /dev/zero");
+        m_silence.emplace("pacat", QStringList{"--playback", "--latency-msec=20", "--rate=48000",
+                                               "--channels=1", "--format=float32le", "-d", sink(),
+                                               "/dev/zero"});
     }
 
-    QProcess m_silence;
+    std::optional<ChildProcess> m_restarted; // killed with this object, as the script would
+    std::optional<ChildProcess> m_silence;
 };
 
 } // namespace lullwick::test

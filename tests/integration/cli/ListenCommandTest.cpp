@@ -10,13 +10,9 @@ namespace {
 
 const auto listening = QStringLiteral("listening on Lullwick test microphone (48000 Hz, 2 ch)\n");
 
-// A running `lullwick listen`, and everything it printed so far.
-struct Listener : QProcess {
-    Listener() { start(QStringLiteral(LULLWICK_BINARY), {QStringLiteral("listen")}); }
-    QString output() { return m_out += QString::fromUtf8(readAllStandardOutput()); }
-    // The exit status, or -1 when it crashed or did not end.
-    int status() { return waitForFinished(15000) && exitStatus() == NormalExit ? exitCode() : -1; }
-    QString m_out;
+// A running `lullwick listen`.
+struct Listener : lullwick::test::ChildProcess {
+    Listener() : ChildProcess(QStringLiteral(LULLWICK_BINARY), {QStringLiteral("listen")}) {}
 };
 
 } // namespace
@@ -50,17 +46,18 @@ private slots:
             !SoundServer::pactl({"move-source-output", stream, SoundServer::monitor()}).isNull());
         const QString restarted = "audio configuration changed, restarting capture\n" + listening;
         QTRY_VERIFY_WITH_TIMEOUT(listener.output().endsWith(restarted), 10000);
-        ::kill(pid_t(listener.processId()), signal);
-        QCOMPARE(listener.status(), 0);
-        QCOMPARE(listener.readAllStandardError(), QByteArray());
+        ::kill(listener.pid(), signal);
+        const int status = listener.wait(15000);
+        QCOMPARE(listener.errors(), QString()); // first: a sanitizer's report says why
+        QCOMPARE(status, 0);
     }
 
     void saysSoAndFailsWithoutAMicrophone() {
         // Last: the server, left so, ends with this process.
         QVERIFY(SoundServer::setDefaultSource(SoundServer::monitor()));
         Listener listener;
-        QCOMPARE(listener.status(), 1);
-        QCOMPARE(listener.readAllStandardError(), "No microphone input device found.\n");
+        QCOMPARE(listener.wait(15000), 1);
+        QCOMPARE(listener.errors(), QStringLiteral("No microphone input device found.\n"));
         QCOMPARE(listener.output(), QString());
     }
 };
