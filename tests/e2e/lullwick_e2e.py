@@ -66,8 +66,9 @@ def start_accessibility():
 
 
 def keep_sink_running():
-    # A null sink left idle holds back the first buffer; a silent stream keeps it running.
-    return subprocess.Popen(["pacat", "--playback", "-d", os.environ["LULLWICK_TEST_SINK"],
+    # A null sink left idle holds back the first buffer; a silent stream keeps the room (never
+    # the speakers: a stream there is the computer playing) running.
+    return subprocess.Popen(["pacat", "--playback", "-d", os.environ["LULLWICK_TEST_ROOM"],
                              "--latency-msec=20", "--rate=48000", "--channels=1",
                              "--format=float32le", "/dev/zero"])
 
