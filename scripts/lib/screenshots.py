@@ -9,6 +9,7 @@ import os
 import subprocess
 import sys
 import time
+import uuid
 import xml.etree.ElementTree as ElementTree
 from pathlib import Path
 
@@ -19,6 +20,7 @@ from lullwick_e2e import (Lullwick, accessibles, keep_sink_running, key,  # noqa
 
 BINARY, CORPUS, OUT = sys.argv[1:4]
 CLAPS = os.path.join(CORPUS, "p01_double_040_quiet.wav")
+PLAYERS = []
 SCALE = float(os.environ.get("QT_SCALE_FACTOR") or 1)
 KDE_DARK = {"QT_QPA_PLATFORMTHEME": "kde", "KDE_SESSION_VERSION": "5"}
 KDE_DARK_COLOURS = "".join(
@@ -90,7 +92,8 @@ def application(settings, env=None, config=None):
 def clap_until(condition, what):
     # The first buffers of a new stream may still be on their way: clap again if need be.
     for _ in range(3):
-        subprocess.run(["paplay", "-d", os.environ["LULLWICK_TEST_SINK"], CLAPS], check=True)
+        # Not waited for: the recording goes on for seconds after its claps.
+        PLAYERS.append(subprocess.Popen(["paplay", "-d", os.environ["LULLWICK_TEST_SINK"], CLAPS]))
         if wait_for(condition, 8):
             return
     raise SystemExit(f"screenshots: {what} did not come after three double claps")
@@ -98,8 +101,8 @@ def clap_until(condition, what):
 
 def setup_assistant():
     hours = [(7 * 60, 9 * 60, False), (12 * 60, 14 * 60, True), (21 * 60, 7 * 60, True)]
-    windows = json.dumps([{"startMinutes": s, "endMinutes": e, "isEnabled": on}
-                          for s, e, on in hours]).encode()
+    windows = json.dumps([{"id": str(uuid.uuid4()).upper(), "startMinutes": s, "endMinutes": e,
+                           "isEnabled": on} for s, e, on in hours]).encode()
     app = application({"scheduleEnabled": True,
                        "scheduleWindows": {"base64": base64.b64encode(windows).decode()}})
     try:
@@ -117,7 +120,7 @@ def setup_assistant():
         need(lambda: shows(SETUP, "How It Sleeps"), "the behaviour page")
         shot("setup-behaviour", window(SETUP))
         key("Return")
-        need(lambda: len(accessibles(SETUP, "SPIN_BUTTON")) == 6, "the listening hours")
+        need(lambda: len(accessibles(SETUP, "SPIN_BUTTON")) == 6, "the three listening hours")
         shot("listening-hours", window(SETUP))
         key("Return")
         need(lambda: shows(SETUP, "Try it"), "the practice page")
@@ -187,6 +190,8 @@ def main():
         cards(logind, "")
         cards(logind, "-dark", KDE_DARK, KDE_DARK_COLOURS)
     finally:
+        for child in PLAYERS:
+            child.wait(30)
         for child in children:
             stop(child)
 
