@@ -4,6 +4,7 @@
 #include "ui/LullwickApp.h"
 
 #include "support/FakeServices.h"
+#include "support/TestFiles.h"
 #include "ui/MenuContent.h"
 #include "ui/TrayIconImage.h"
 
@@ -25,10 +26,10 @@ private slots:
     void initTestCase() {
         Q_INIT_RESOURCE(icons);
         const QDir theme(m_themes.filePath("hicolor")), source(LULLWICK_SYMBOLIC_ICONS_DIR);
-        QFile index(theme.filePath("index.theme"));
-        QVERIFY(theme.mkpath("symbolic/apps") && index.open(QIODevice::WriteOnly));
-        index.write("[Icon Theme]\nName=Hicolor\nDirectories=symbolic/apps\n\n"
-                    "[symbolic/apps]\nSize=16\nMinSize=8\nMaxSize=512\nType=Scalable\n");
+        QVERIFY(theme.mkpath("symbolic/apps") &&
+                writeFile(theme.filePath("index.theme"),
+                          "[Icon Theme]\nName=Hicolor\nDirectories=symbolic/apps\n\n"
+                          "[symbolic/apps]\nSize=16\nMinSize=8\nMaxSize=512\nType=Scalable\n"));
         for (const QString& name : source.entryList({"*-symbolic.svg"}))
             QVERIFY(QFile::copy(source.filePath(name), theme.filePath("symbolic/apps/" + name)));
         QIcon::setThemeName("hicolor");

@@ -17,13 +17,12 @@ class SleeperTest : public QObject {
 
     // A stand-in sleep command: each run appends its arguments, one line, to NAME.log.
     QString script(const QString& name, const QString& then) {
-        QFile file(m_dir.filePath(name));
-        file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+        const QString path = m_dir.filePath(name);
         const QString log = QStringLiteral("#!/bin/sh\nline=$(printf '%s|' \"$@\")\n"
                                            "printf '%s\\n' \"$line\" >> '%1.log'\n");
-        file.write((then.startsWith(u'#') ? then : log.arg(file.fileName()) + then).toUtf8());
-        file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        return file.fileName();
+        writeFile(path, (then.startsWith(u'#') ? then : log.arg(path) + then).toUtf8());
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        return path;
     }
     // Children of this process still there, running or unreaped.
     static QByteArray children() {
