@@ -108,7 +108,7 @@ private slots:
     // Cut short halfway, as a full disk would (here the file size limit, which binds root too).
     void aWriteThatFailsHalfwayLeavesTheOldEntry() {
         QCOMPARE(XdgAutostartLoginItem(m_entry, m_program).setEnabled(true), std::nullopt);
-        const QByteArray old = read(m_entry);
+        const QByteArray old = readFile(m_entry);
         rlimit unlimited{};
         getrlimit(RLIMIT_FSIZE, &unlimited);
         const rlimit halfway{rlim_t(old.size() / 2), unlimited.rlim_max};
@@ -118,7 +118,7 @@ private slots:
             XdgAutostartLoginItem(m_entry, "/opt/lullwick/bin/lw").setEnabled(true);
         setrlimit(RLIMIT_FSIZE, &unlimited);
         QVERIFY(problem.value_or(QString()).contains(m_entry));
-        QCOMPARE(read(m_entry), old);
+        QCOMPARE(readFile(m_entry), old);
         QCOMPARE(QDir(m_folder).entryList(QDir::Files | QDir::Hidden).size(), 1);
     }
 
