@@ -164,6 +164,7 @@ def cards(logind, suffix, env=None, config=None):
         shot("confirmation-normal" + suffix, card, margin=10)
         # Into the last seconds, where the mascot falls asleep and the Zs rise.
         need(lambda: countdown() == 3, "the countdown's last seconds")
+        time.sleep(0.6)  # the Zs rise anew every 1.6 s from 4 s on: caught as both show
         shot("confirmation-asleep" + suffix, card, margin=10)
         key("Return")  # "Sleep Now"
         need(lambda: window(GOOD_NIGHT), "the good-night card", 5)
