@@ -74,11 +74,14 @@ void OnboardingWindowController::fitIntoScreen() {
     // The title bar and the footer stay on a screen too short for the window, and the
     // title bar never goes above it: the window then moves or gives up height.
     const QRect area = screen->availableGeometry();
-    const int overflow = frame.height() - area.height();
+    // On a scaled screen the frame's edges come rounded to whole device-independent pixels:
+    // one more for each of the top and the bottom edge keeps the rounding inside.
+    const int rounding = qFuzzyCompare(screen->devicePixelRatio(), 1.0) ? 0 : 2;
+    const int overflow = frame.height() + rounding - area.height();
     if (overflow > 0)
         m_window->setFixedHeight(m_window->height() - overflow);
-    const QPoint topLeft =
-        placeInside(area, frame.size() - QSize(0, std::max(overflow, 0)), frame.topLeft());
+    const QSize fitted(frame.width(), frame.height() + rounding - std::max(overflow, 0));
+    const QPoint topLeft = placeInside(area, fitted, frame.topLeft());
     if (topLeft != frame.topLeft())
         m_window->move(topLeft);
 }

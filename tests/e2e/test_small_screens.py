@@ -54,7 +54,8 @@ class SmallScreens(unittest.TestCase):
     def test_the_assistant_keeps_its_title_bar_and_footer_on_screen(self):
         for scale in SCALES:
             with self.subTest(scale=scale):
-                app = self.start(scale, {})
+                # Allowed before, so that the practice page asks nothing.
+                app = self.start(scale, {"microphoneAllowed": True})
                 self.assertTrue(wait_for(lambda: active_window_name() == SETUP, 15))
                 wid = window(SETUP)
                 self.assertTrue(wait_for(lambda: frame_extents(wid), 5), "never framed")
