@@ -49,55 +49,62 @@ class SmallScreens(unittest.TestCase):
         app = Lullwick(BINARY, settings, env={"QT_SCALE_FACTOR": scale})
         self.addCleanup(app.close)
         app.start()
+        # Gone before the next scale's run, also after a failed check.
+        self.later = lambda: stop(app.process)
         return app
+
+    def run_at(self, scale, body):
+        with self.subTest(scale=scale):
+            try:
+                body(scale)
+            finally:
+                self.later()
 
     def test_the_assistant_keeps_its_title_bar_and_footer_on_screen(self):
         for scale in SCALES:
-            with self.subTest(scale=scale):
-                # Allowed before, so that the practice page asks nothing.
-                app = self.start(scale, {"microphoneAllowed": True})
-                self.assertTrue(wait_for(lambda: active_window_name() == SETUP, 15))
-                wid = window(SETUP)
-                self.assertTrue(wait_for(lambda: frame_extents(wid), 5), "never framed")
-                left, right, top, bottom = frame_extents(wid)
-                area = work_area()
-                # The window manager frames it first and it fits itself after.
-                self.assertTrue(wait_for(lambda: inside(self.frame(wid), area), 5),
-                                (self.frame(wid), area))
-                if unscaled_full_screen(scale):
-                    x, y, w, h = window_geometry(wid)
-                    self.assertEqual([w, h], list(ASSISTANT))
-                    # Its frame's corner where its size without the frame is centred (QRect).
-                    self.assertEqual([x - left, y - top],
-                                     [(2 * area[i] + area[i + 2] - 1) // 2
-                                      - (ASSISTANT[i] - 1) // 2 for i in (0, 1)])
-                key("Return", "Return", "Return", "Return")  # to the last page
-                key("Return")  # "Finish"
-                self.assertTrue(wait_for(lambda: not window(SETUP), 5), "not finished")
-                self.assertTrue(wait_for(lambda: app.settings().get("hasCompletedOnboarding"), 5))
-                stop(app.process)
+            self.run_at(scale, self.assistant)
 
-    def frame(self, wid):
-        x, y, w, h = window_geometry(wid)
+    def assistant(self, scale):
+        # Allowed before, so that the practice page asks nothing.
+        app = self.start(scale, {"microphoneAllowed": True})
+        self.assertTrue(wait_for(lambda: active_window_name() == SETUP, 15))
+        wid = window(SETUP)
+        self.assertTrue(wait_for(lambda: frame_extents(wid), 5), "never framed")
         left, right, top, bottom = frame_extents(wid)
-        return [x - left, y - top, w + left + right, h + top + bottom]
+        area = work_area()
+
+        def frame():
+            x, y, w, h = window_geometry(wid)
+            return [x - left, y - top, w + left + right, h + top + bottom]
+        # The window manager frames it first and it fits itself after.
+        self.assertTrue(wait_for(lambda: inside(frame(), area), 5), (frame(), area))
+        if unscaled_full_screen(scale):
+            x, y, w, h = window_geometry(wid)
+            self.assertEqual([w, h], list(ASSISTANT))
+            # Its frame's corner where its size without the frame is centred (QRect).
+            self.assertEqual([x - left, y - top], [(2 * area[i] + area[i + 2] - 1) // 2
+                                                   - (ASSISTANT[i] - 1) // 2 for i in (0, 1)])
+        key("Return", "Return", "Return", "Return")  # to the last page
+        key("Return")  # "Finish"
+        self.assertTrue(wait_for(lambda: not window(SETUP), 5), "not finished")
+        self.assertTrue(wait_for(lambda: app.settings().get("hasCompletedOnboarding"), 5))
 
     def test_the_cards_stay_on_screen(self):
         for scale in SCALES:
-            with self.subTest(scale=scale):
-                app = self.start(scale, {"hasCompletedOnboarding": True,
-                                         "confirmationMode": "always"})
-                self.assertTrue(wait_for(lambda: microphone_streams() == 1))
-                time.sleep(1.0)  # the first buffers of a new stream are still on their way
-                subprocess.run(["paplay", "-d", os.environ["LULLWICK_TEST_SINK"],
-                                f"{CORPUS}/p01_double_040_quiet.wav"], check=True, timeout=60)
-                self.assertTrue(wait_for(lambda: window(CONFIRM), 15), "no confirmation")
-                self.check_card(window(CONFIRM), scale, 45)
-                key("Return")  # "Sleep Now": the good-night card
-                self.assertTrue(wait_for(lambda: window(GOOD_NIGHT), 5), "no good night")
-                self.check_card(window(GOOD_NIGHT), scale, 50)
-                self.assertTrue(wait_for(lambda: app.sleep_calls() == 1, 10))
-                stop(app.process)
+            self.run_at(scale, self.cards)
+
+    def cards(self, scale):
+        app = self.start(scale, {"hasCompletedOnboarding": True, "confirmationMode": "always"})
+        self.assertTrue(wait_for(lambda: microphone_streams() == 1))
+        time.sleep(1.0)  # the first buffers of a new stream are still on their way
+        subprocess.run(["paplay", "-d", os.environ["LULLWICK_TEST_SINK"],
+                        f"{CORPUS}/p01_double_040_quiet.wav"], check=True, timeout=60)
+        self.assertTrue(wait_for(lambda: window(CONFIRM), 15), "no confirmation")
+        self.check_card(window(CONFIRM), scale, 45)
+        key("Return")  # "Sleep Now": the good-night card
+        self.assertTrue(wait_for(lambda: window(GOOD_NIGHT), 5), "no good night")
+        self.check_card(window(GOOD_NIGHT), scale, 50)
+        self.assertTrue(wait_for(lambda: app.sleep_calls() == 1, 10))
 
     def check_card(self, wid, scale, percent_below_top):
         # percent_below_top: where the card's lower edge stands, in the area's height
