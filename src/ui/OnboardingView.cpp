@@ -86,7 +86,8 @@ void OnboardingView::back() {
 void OnboardingView::showPage(int page) {
     m_page = page;
     delete m_pageWidget;
-    m_pageWidget = createOnboardingPage(page, m_state, m_pictures, this);
+    // Made in the scrolled area itself: moving it there would take the focus its page gave.
+    m_pageWidget = createOnboardingPage(page, m_state, m_pictures, m_content->parentWidget());
     m_content->addWidget(m_pageWidget);
     m_dots->setCurrent(page);
     m_back->setVisible(page >= 1);
