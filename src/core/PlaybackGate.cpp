@@ -25,6 +25,8 @@ constexpr float onsetShare = 0.5f;
 // up 0.18, so about a second of loud playing takes it from 0 dB to the room's coupling.
 constexpr float couplingQuantile = 0.9f;
 constexpr float couplingStep = 0.2f;
+constexpr float outlierStep = 0.02f;
+const float logMargin = std::log(PlaybackGate::margin);
 constexpr float minLogCoupling = -9.2f; // −80 dB: nothing couples, headphones
 constexpr float maxLogCoupling = 1.4f;  // +12 dB: a microphone next to the speaker
 // A delay is believed after half a second of played onsets, once its correlation stands out.
@@ -190,7 +192,12 @@ void PlaybackGate::learn(std::int64_t index) noexcept {
         direct(index) < onsetShare * explained)
         return;
     const float ratio = std::log(std::fmax(peak, 1e-6f) / explained);
-    if (ratio > m_logCoupling)
+    // A heard level well above what the played sound explains is most likely the room's own
+    // sound, a clap: it moves the coupling up only a little, so a clap never teaches the gate
+    // to ignore the next one.
+    if (ratio > m_logCoupling + logMargin)
+        m_logCoupling += outlierStep * couplingQuantile;
+    else if (ratio > m_logCoupling)
         m_logCoupling += couplingStep * couplingQuantile;
     else
         m_logCoupling -= couplingStep * (1.0f - couplingQuantile);
