@@ -9,7 +9,8 @@ namespace {
 constexpr std::size_t slotMask = PlaybackGate::slotCount - 1;
 static_assert((PlaybackGate::slotCount & slotMask) == 0);
 
-// 60 dB in a second, per slot: slower than most rooms' reverberation, so a tail is explained.
+// 60 dB in a second, per slot: slower than most rooms' reverberation; the coupling learned
+// covers a longer tail.
 const float heldRelease = static_cast<float>(std::pow(10.0, -3.0 / PlaybackGate::slotRate));
 // The loudness that decides what teaches coupling forgets over about ten seconds.
 const float loudRelease = static_cast<float>(std::exp(-1.0 / (10.0 * PlaybackGate::slotRate)));
@@ -21,9 +22,9 @@ constexpr float quiet = 0.001f;
 // that the room's own noise in quiet passages does not count as coupling.
 constexpr float loudShare = 0.25f;
 constexpr float onsetShare = 0.5f;
-// An upper quantile, learned in steps of log units: 0.9 with steps of 0.2 moves down 0.02 and
-// up 0.18, so about a second of loud playing takes it from 0 dB to the room's coupling.
-constexpr float couplingQuantile = 0.9f;
+// An upper quantile, learned in steps of log units: 0.8 with steps of 0.2 moves down 0.04 and
+// up 0.16, so about a second of played onsets takes it from 0 dB to the room's coupling.
+constexpr float couplingQuantile = 0.8f;
 constexpr float couplingStep = 0.2f;
 constexpr float outlierStep = 0.02f;
 const float logMargin = std::log(PlaybackGate::margin);

@@ -27,8 +27,8 @@ public:
     // Delays searched, 0 … 0.3 s: output latency, the air, input latency.
     static constexpr std::size_t lagCount = 57;
     // A heard slot counts as the room's own only when it is this much above what the played
-    // sound explains (6 dB).
-    static constexpr float margin = 2.0f;
+    // sound explains (3.5 dB).
+    static constexpr float margin = 1.5f;
 
     // Frames per second of both the microphone and the played sound; 0 switches the gate off.
     void setSampleRate(int framesPerSecond) noexcept;
