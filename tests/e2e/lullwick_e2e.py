@@ -41,6 +41,13 @@ def microphone_streams():
     return sum(1 for row in rows("source-outputs") if row[1] == index)
 
 
+def reference_streams():
+    # The stream that reads what the computer plays, as the source it reads.
+    listing = json.loads(output("pactl", "-f", "json", "list", "source-outputs") or "[]")
+    return [str(o["source"]) for o in listing
+            if o["properties"].get("media.name") == "Played sound"]
+
+
 def start_service(name, bus, *command):
     process = subprocess.Popen(command, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     assert wait_for(lambda: bus.name_has_owner(name)), name
@@ -66,8 +73,9 @@ def start_accessibility():
 
 
 def keep_sink_running():
-    # A null sink left idle holds back the first buffer; a silent stream keeps it running.
-    return subprocess.Popen(["pacat", "--playback", "-d", os.environ["LULLWICK_TEST_SINK"],
+    # A null sink left idle holds back the first buffer; a silent stream keeps the room (never
+    # the speakers: a stream there is the computer playing) running.
+    return subprocess.Popen(["pacat", "--playback", "-d", os.environ["LULLWICK_TEST_ROOM"],
                              "--latency-msec=20", "--rate=48000", "--channels=1",
                              "--format=float32le", "/dev/zero"])
 

@@ -5,6 +5,9 @@
 
 #include "support/ChildProcess.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QMap>
 #include <QTest>
 
@@ -30,17 +33,11 @@ public:
         return !run(QStringLiteral("paplay"), {QStringLiteral("-d"), sink(), file}).isNull();
     }
 
-    // The record streams of clients, by index, with the source each is on (the microphone's
-    // own stream on the sink's monitor is no client's).
-    static QMap<QString, QString> captureStreams() {
-        QMap<QString, QString> sources, streams;
-        for (const QString& line : pactl({"list", "short", "sources"}).split(u'\n'))
-            sources.insert(line.section(u'\t', 0, 0), line.section(u'\t', 1, 1));
-        for (const QString& line : pactl({"list", "short", "source-outputs"}).split(u'\n'))
-            if (line.section(u'\t', 3, 3) == QLatin1String("protocol-native.c"))
-                streams.insert(line.section(u'\t', 0, 0), sources.value(line.section(u'\t', 1, 1)));
-        return streams;
-    }
+    // The record streams of clients, by index, with the source each is on (the streams of the
+    // server's own modules are no client's). What the computer plays, read beside the
+    // microphone, is not among them: referenceStreams() lists it.
+    static QMap<QString, QString> captureStreams() { return clientStreams(false); }
+    static QMap<QString, QString> referenceStreams() { return clientStreams(true); }
 
     static pid_t serverPid() {
         return run("cat", {qEnvironmentVariable("LULLWICK_TEST_SERVER_PIDFILE")}).trimmed().toInt();
@@ -68,6 +65,26 @@ public:
     bool isReady() { return !microphone().isEmpty() && m_silence->isStarted(); }
 
 private:
+    // The name Lullwick gives the stream that reads what the computer plays.
+    static constexpr QLatin1StringView referenceName{"Played sound"};
+
+    static QMap<QString, QString> clientStreams(bool reference) {
+        QMap<QString, QString> sources, streams;
+        for (const QString& line : pactl({"list", "short", "sources"}).split(u'\n'))
+            sources.insert(line.section(u'\t', 0, 0), line.section(u'\t', 1, 1));
+        const QJsonArray outputs =
+            QJsonDocument::fromJson(pactl({"-f", "json", "list", "source-outputs"}).toUtf8())
+                .array();
+        for (const QJsonValue& output : outputs) {
+            const QString name = output["properties"]["media.name"].toString();
+            if (!output["client"].isString() || (name == referenceName) != reference)
+                continue;
+            streams.insert(QString::number(output["index"].toInt()),
+                           sources.value(QString::number(output["source"].toInt())));
+        }
+        return streams;
+    }
+
     void startSilence() {
         m_silence.emplace("pacat", QStringList{"--playback", "--latency-msec=20", "--rate=48000",
                                                "--channels=1", "--format=float32le", "-d", sink(),
