@@ -27,7 +27,7 @@ try:
     app.start()
     assert wait_for(lambda: microphone_streams() == 1), "not listening"
     time.sleep(1.0)  # the first buffers of a new stream are still on their way
-    subprocess.run(["paplay", "-d", os.environ["LULLWICK_TEST_SINK"], clap], check=True)
+    subprocess.run(["paplay", "-d", os.environ["LULLWICK_TEST_ROOM"], clap], check=True)
     assert wait_for(lambda: window(CONFIRM), 15), "no confirmation card"
     time.sleep(0.5)  # its first drawing
     screenshot(out, f"confirmation{suffix}")

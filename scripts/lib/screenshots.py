@@ -93,7 +93,7 @@ def clap_until(condition, what):
     # The first buffers of a new stream may still be on their way: clap again if need be.
     for _ in range(3):
         # Not waited for: the recording goes on for seconds after its claps.
-        PLAYERS.append(subprocess.Popen(["paplay", "-d", os.environ["LULLWICK_TEST_SINK"], CLAPS]))
+        PLAYERS.append(subprocess.Popen(["paplay", "-d", os.environ["LULLWICK_TEST_ROOM"], CLAPS]))
         if wait_for(condition, 8):
             return
     raise SystemExit(f"screenshots: {what} did not come after three double claps")

@@ -35,7 +35,7 @@ class DoubleClapFlow(unittest.TestCase):
         self.app.start()
         self.assertTrue(wait_for(lambda: microphone_streams() == 1))
         time.sleep(1.0)  # the first buffers of a new stream are still on their way
-        player = subprocess.Popen(["paplay", "-d", os.environ["LULLWICK_TEST_SINK"],
+        player = subprocess.Popen(["paplay", "-d", os.environ["LULLWICK_TEST_ROOM"],
                                    f"{CORPUS}/p01_double_040_quiet.wav"])
         self.addCleanup(player.wait, 60)
         title = CONFIRM if mode == "always" else GOOD_NIGHT

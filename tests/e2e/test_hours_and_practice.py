@@ -69,7 +69,7 @@ class HoursAndPractice(unittest.TestCase):
         self.assertTrue(wait_for(lambda: shows("Try it"), 10))
         self.assertTrue(wait_for(lambda: microphone_streams() == 1, 10))
         time.sleep(1.0)  # the first buffers of a new stream are still on their way
-        player = subprocess.Popen(["paplay", "-d", os.environ["LULLWICK_TEST_SINK"],
+        player = subprocess.Popen(["paplay", "-d", os.environ["LULLWICK_TEST_ROOM"],
                                    os.path.join(CORPUS, "p01_double_040_quiet.wav")])
         self.addCleanup(player.wait, 60)
         sounds, cards = 0, False

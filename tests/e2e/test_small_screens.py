@@ -63,7 +63,7 @@ class SmallScreens(unittest.TestCase):
 
         self.assertTrue(wait_for(lambda: microphone_streams() == 1))
         time.sleep(1.0)  # the first buffers of a new stream are still on their way
-        subprocess.run(["paplay", "-d", os.environ["LULLWICK_TEST_SINK"],
+        subprocess.run(["paplay", "-d", os.environ["LULLWICK_TEST_ROOM"],
                         f"{CORPUS}/p01_double_040_quiet.wav"], check=True, timeout=60)
         for title, percent_below_top in [(CONFIRM, 45), (GOOD_NIGHT, 50)]:
             self.assertTrue(wait_for(lambda: window(title), 15), title)
