@@ -5,13 +5,11 @@
 #include "core/ClapDetector.h"
 
 #include <QTemporaryDir>
-
 #include <benchmark/benchmark.h>
-#include <sndfile.h>
-
 #include <cmath>
 #include <cstdio>
 #include <random>
+#include <sndfile.h>
 #include <vector>
 
 using namespace lullwick;
@@ -93,8 +91,8 @@ void BM_AnalyzeFile(benchmark::State& state) {
     }
     std::fclose(sink);
     // Seconds of audio analysed per second of wall time: multiples of real time.
-    state.counters["x_realtime"] =
-        benchmark::Counter(double(seconds) * double(state.iterations()), benchmark::Counter::kIsRate);
+    state.counters["x_realtime"] = benchmark::Counter(double(seconds) * double(state.iterations()),
+                                                      benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_AnalyzeFile)->Unit(benchmark::kMillisecond)->UseRealTime();
 

@@ -238,7 +238,7 @@ int main(int argc, char** argv) {
             invocation.file,
             {invocation.sensitivity,
              invocation.jsonl ? AnalyzeOptions::Format::jsonl : AnalyzeOptions::Format::text,
-             invocation.levels, invocation.plotPath},
+             invocation.levels, invocation.plotPath, invocation.referencePath},
             stdout, stderr);
     case Invocation::Mode::listen: {
         QCoreApplication app(argc, argv);

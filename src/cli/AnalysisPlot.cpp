@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QFontMetrics>
 #include <QPainter>
+#include <QPen>
 #include <QPolygon>
 #include <QSaveFile>
 #include <QSvgGenerator>
@@ -12,6 +13,7 @@
 #include <cmath>
 #include <limits>
 #include <tuple>
+#include <vector>
 
 namespace lullwick {
 namespace {
@@ -283,6 +285,15 @@ void AnalysisPlot::paintEvents(QPainter& painter, const QRect& area) const {
             QPolygon({QPoint(x - markHalfWidth, area.top()), QPoint(x + markHalfWidth, area.top()),
                       QPoint(x, area.top() + markBand)}));
     }
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(QPen(QColor::fromRgb(playedSoundColour), 2.0));
+    for (const double t : m_playedSounds) {
+        const int x = xOf(t, area);
+        painter.drawPolygon(QPolygon({QPoint(x - markHalfWidth + 1, area.top() + 1),
+                                      QPoint(x + markHalfWidth - 1, area.top() + 1),
+                                      QPoint(x, area.top() + markBand - 1)}));
+    }
+    painter.setPen(Qt::NoPen);
     painter.setBrush(QColor::fromRgb(doubleClapColour));
     const int middle = area.bottom() - markBand / 2;
     for (const double t : m_doubleClaps) {
@@ -299,8 +310,8 @@ void AnalysisPlot::paintLegend(QPainter& painter) const {
     const QString thresholdText =
         tr("onset threshold: larger of %1 dBFS and %2 × floor")
             .arg(dbText(dbOf(m_tuning.minPeak)), QString::number(m_tuning.floorRatio, 'g', 3));
-    enum class Swatch { area, line, clap, doubleClap };
-    const std::array<std::tuple<Swatch, QRgb, QString>, 7> items{{
+    enum class Swatch { area, line, clap, doubleClap, playedSound };
+    std::vector<std::tuple<Swatch, QRgb, QString>> items{{
         {Swatch::area, peakColour, tr("peak")},
         {Swatch::line, rmsColour, tr("RMS")},
         {Swatch::line, floorColour, tr("noise floor")},
@@ -309,6 +320,9 @@ void AnalysisPlot::paintLegend(QPainter& painter) const {
         {Swatch::doubleClap, doubleClapColour, tr("double clap")},
         {Swatch::area, cooldownColour, tr("cooldown")},
     }};
+    if (m_showsPlayedSound)
+        items.insert(items.begin() + 5,
+                     {Swatch::playedSound, playedSoundColour, tr("played by the computer")});
     int x = marginLeft;
     const int y = 48;
     painter.setRenderHint(QPainter::Antialiasing, false);
@@ -326,6 +340,12 @@ void AnalysisPlot::paintLegend(QPainter& painter) const {
             painter.setBrush(fill);
             painter.drawPolygon(
                 QPolygon({QPoint(x + 4, y - 6), QPoint(x + 14, y - 6), QPoint(x + 9, y + 6)}));
+            break;
+        case Swatch::playedSound:
+            painter.setPen(QPen(fill, 2.0));
+            painter.setBrush(Qt::NoBrush);
+            painter.drawPolygon(
+                QPolygon({QPoint(x + 5, y - 5), QPoint(x + 13, y - 5), QPoint(x + 9, y + 5)}));
             break;
         case Swatch::doubleClap:
             painter.setPen(Qt::NoPen);

@@ -24,6 +24,7 @@ public:
     static constexpr QRgb clapColour = 0xff7b2fbf;
     static constexpr QRgb doubleClapColour = 0xff008b8b;
     static constexpr QRgb thresholdColour = 0xffd62728;
+    static constexpr QRgb playedSoundColour = 0xff8c8c8c;
     // Height of the band at the top of the plot area that holds the clap marks, and at its
     // bottom the double-clap marks.
     static constexpr int markBand = 12;
@@ -35,6 +36,10 @@ public:
     void addBuffer(double start, double end, const BufferTrace& trace);
     void addClap(double t) { m_claps.push_back(t); }
     void addDoubleClap(double t) { m_doubleClaps.push_back(t); }
+    // Onsets not counted because the computer played them: hollow marks in the clap band,
+    // and a legend entry for them once this is called.
+    void showPlayedSound() { m_showsPlayedSound = true; }
+    void addPlayedSound(double t) { m_playedSounds.push_back(t); }
 
     void paint(QPainter& painter, QSize size) const;
     QImage image(QSize size) const;
@@ -64,6 +69,8 @@ private:
     std::vector<Buffer> m_buffers;
     std::vector<double> m_claps;
     std::vector<double> m_doubleClaps;
+    bool m_showsPlayedSound = false;
+    std::vector<double> m_playedSounds;
 };
 
 } // namespace lullwick

@@ -1,6 +1,7 @@
 #include "AnalyzeCommand.h"
 
 #include "AnalysisPlot.h"
+#include "PlayedSoundReader.h"
 #include "core/ClapDetector.h"
 #include "core/FrameBlocker.h"
 #include "platform/SoundFile.h"
@@ -23,6 +24,8 @@ constexpr std::size_t framesPerBuffer = 1024;
 constexpr double clockOrigin = 1000000.0;
 constexpr double progressAbove = 60.0;
 constexpr QSize plotSize(1600, 600);
+// After the played sound ends, its echo still reverberates in the room this long.
+constexpr double playedTail = 0.5;
 
 QString tr(const char* text) {
     return QCoreApplication::translate("AnalyzeCommand", text);
@@ -89,6 +92,16 @@ int runAnalyze(const QString& path, const AnalyzeOptions& options, std::FILE* ou
         return 1;
     }
 
+    std::unique_ptr<PlayedSoundReader> played;
+    if (!options.referencePath.isEmpty()) {
+        played = PlayedSoundReader::open(options.referencePath, file->sampleRate(), &error);
+        if (!played) {
+            std::fprintf(err, "lullwick: cannot read %s: %s\n", qPrintable(options.referencePath),
+                         qPrintable(error));
+            return 1;
+        }
+    }
+
     const bool jsonl = options.format == AnalyzeOptions::Format::jsonl;
     const bool traced = (jsonl && options.levels) || !options.plotPath.isEmpty();
     const QString name = QFileInfo(path).fileName();
@@ -99,13 +112,16 @@ int runAnalyze(const QString& path, const AnalyzeOptions& options, std::FILE* ou
             tr("%1 — %2 sensitivity")
                 .arg(name, QString::fromUtf8(level.data(), static_cast<qsizetype>(level.size()))),
             tuningFor(options.sensitivity));
+        if (played)
+            plot->showPlayedSound();
     }
 
     ClapDetector detector;
     detector.setTuning(tuningFor(options.sensitivity));
     double now = 0.0;
+    // The time of the onset: with played sound, an onset may be judged after its buffer.
     auto report = [&](const char* kind) {
-        const double t = now - clockOrigin;
+        const double t = detector.lastOnsetAt() - clockOrigin;
         if (jsonl)
             std::fprintf(out, "{\"event\":\"%s\",\"t\":%.6f}\n", kind, t);
         else
@@ -114,21 +130,55 @@ int runAnalyze(const QString& path, const AnalyzeOptions& options, std::FILE* ou
     detector.setOnClap([&] {
         report("clap");
         if (plot)
-            plot->addClap(now - clockOrigin);
+            plot->addClap(detector.lastOnsetAt() - clockOrigin);
     });
     detector.setOnDoubleClap([&] {
         report("double-clap");
         if (plot)
-            plot->addDoubleClap(now - clockOrigin);
+            plot->addDoubleClap(detector.lastOnsetAt() - clockOrigin);
     });
+    detector.setOnPlayedSound([&](double at) {
+        if (jsonl)
+            std::fprintf(out, "{\"event\":\"played-sound\",\"t\":%.6f}\n", at - clockOrigin);
+        if (plot)
+            plot->addPlayedSound(at - clockOrigin);
+    });
+    detector.setSampleRate(file->sampleRate());
     detector.reset();
 
     const auto rate = static_cast<double>(file->sampleRate());
+    // The played sound is fed ahead of what was heard, as far as the buffer about to be
+    // analysed, so that every onset is judged at once and the output does not depend on how
+    // the two are interleaved. Then silence for the tail of its echo, then nothing plays.
+    std::array<float, framesPerBuffer> playedChunk{};
+    std::size_t playedFed = 0;
+    std::optional<std::size_t> playedEnd;
+    bool playing = played != nullptr;
+    auto feedPlayedUpTo = [&](std::size_t frames) {
+        while (playing && playedFed < frames) {
+            std::size_t got = playedEnd ? 0 : played->read(playedChunk);
+            if (got == 0 && !playedEnd)
+                playedEnd = playedFed;
+            if (got == 0) {
+                if (static_cast<double>(playedFed - *playedEnd) >= playedTail * rate) {
+                    detector.endReference();
+                    playing = false;
+                    return;
+                }
+                playedChunk.fill(0.0f);
+                got = playedChunk.size();
+            }
+            detector.feedReference(std::span<const float>(playedChunk.data(), got),
+                                   clockOrigin + static_cast<double>(playedFed) / rate);
+            playedFed += got;
+        }
+    };
     Progress progress(err, name, static_cast<double>(file->frames()) / rate);
     std::size_t framesBefore = 0;
     // Each buffer is analysed at its end, as if it had just been captured.
     auto analyse = [&](std::span<const float> block) {
         const double start = static_cast<double>(framesBefore) / rate;
+        feedPlayedUpTo(framesBefore + block.size() + framesPerBuffer);
         framesBefore += block.size();
         now = clockOrigin + static_cast<double>(framesBefore) / rate;
         if (!traced) {
@@ -158,6 +208,11 @@ int runAnalyze(const QString& path, const AnalyzeOptions& options, std::FILE* ou
         blocker.push(chunk.data(), read, 1, analyse);
     blocker.flush(analyse);
 
+    if (played && !played->error().isEmpty()) {
+        std::fprintf(err, "lullwick: cannot read %s: %s\n", qPrintable(options.referencePath),
+                     qPrintable(played->error()));
+        return 1;
+    }
     if (!file->error().isEmpty()) {
         std::fprintf(err, "lullwick: cannot read %s: %s\n", qPrintable(path),
                      qPrintable(file->error()));

@@ -18,6 +18,10 @@ struct AnalyzeOptions {
     // A picture of the whole recording, PNG or (".svg") SVG; none when empty. Drawing text
     // needs a QGuiApplication: one is made offscreen when there is no application object.
     QString plotPath;
+    // What the computer played while the file was heard, from its first frame on; any rate
+    // and channel count. Onsets it explains do not count; jsonl marks them
+    // {"event":"played-sound","t":T} and the plot shows them. None when empty.
+    QString referencePath;
 };
 
 // Analyses a sound file as the live detector would, 1024 frames a buffer, and prints one

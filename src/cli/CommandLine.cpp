@@ -16,7 +16,7 @@ QString usageText() {
     return QStringLiteral(
         "Usage: lullwick [--sleep-command PROGRAM [--sleep-fallback PROGRAM]]\n"
         "       lullwick analyze [--sensitivity low|medium|high] [--format text|jsonl [--levels]]\n"
-        "                        [--plot OUT.png|OUT.svg] FILE\n"
+        "                        [--plot OUT.png|OUT.svg] [--reference PLAYED] FILE\n"
         "       lullwick listen [--sensitivity low|medium|high] [--meter]\n"
         "       lullwick --help | --version\n"
         "\n"
@@ -36,6 +36,9 @@ QString usageText() {
         "                           rms, floor, threshold (linear, 1.0 = full scale) and crest\n"
         "  --plot FILE              analyze: draw levels, noise floor, onset threshold and\n"
         "                           events over time into a PNG or SVG picture\n"
+        "  --reference PLAYED       analyze: FILE was heard while the computer played PLAYED\n"
+        "                           (from the same moment); onsets that PLAYED explains\n"
+        "                           do not count\n"
         "  --meter                  listen: on a terminal, a live level meter under the events\n"
         "  --sleep-command PROGRAM  run PROGRAM (an absolute path) instead of systemctl suspend\n"
         "  --sleep-fallback PROGRAM run PROGRAM when the sleep command fails\n"
@@ -108,6 +111,10 @@ Invocation parseCommandLine(const QStringList& args) {
                 !value.endsWith(QLatin1String(".svg"), Qt::CaseInsensitive))
                 return usageError(QStringLiteral("--plot needs a .png or .svg file"));
             invocation.plotPath = value;
+        } else if (isOption(arg, "--reference") && invocation.mode == Invocation::Mode::analyze) {
+            if (!optionValue(arg, QStringLiteral("--reference"), &value) || value.isEmpty())
+                return usageError(QStringLiteral("--reference needs a file"));
+            invocation.referencePath = value;
         } else if (arg == QLatin1String("--meter") && invocation.mode == Invocation::Mode::listen) {
             invocation.meter = true;
         } else if (isOption(arg, "--sleep-command") && invocation.mode == Invocation::Mode::tray) {

@@ -17,11 +17,12 @@ struct Invocation {
     QString sleepCommand;
     QString sleepFallback;
     bool traceLatency = false;
-    bool jsonl = false;  // analyze --format jsonl
-    bool levels = false; // analyze --levels
-    QString plotPath;    // analyze --plot
-    bool meter = false;  // listen --meter
-    QString error;       // for usageError: what was wrong, in one line
+    bool jsonl = false;    // analyze --format jsonl
+    bool levels = false;   // analyze --levels
+    QString plotPath;      // analyze --plot
+    QString referencePath; // analyze --reference
+    bool meter = false;    // listen --meter
+    QString error;         // for usageError: what was wrong, in one line
 };
 
 // args excludes the program name.

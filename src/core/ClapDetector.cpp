@@ -107,12 +107,14 @@ void ClapDetector::reset() noexcept {
     m_lastOnsetAt = 0.0;
     m_firstClapAt.reset();
     m_cooldownUntil = 0.0;
+    m_gate.clear();
+    m_pendingFirst = m_pendingCount = 0;
 }
 
 // The one analysis step; an observer sees the levels, the floor and the threshold before any
 // onset test.
 template <typename Observer>
-void ClapDetector::step(Levels levels, double now, Observer&& observe) noexcept {
+void ClapDetector::step(Levels levels, double now, double start, Observer&& observe) noexcept {
     const float rms = levels.rms;
     const float peak = levels.peak;
 
@@ -129,6 +131,27 @@ void ClapDetector::step(Levels levels, double now, Observer&& observe) noexcept 
         observe(levels, m_noiseFloor, threshold);
     }
 
+    // While the computer plays, an onset is judged once the played sound that can explain it
+    // is in; the levels tests do not depend on earlier onsets and are made now.
+    if (m_gate.isActive() || m_pendingCount > 0) {
+        if constexpr (!observed)
+            threshold = onsetThreshold(tuning(), m_noiseFloor);
+        if (peak >= threshold && crestFactor(levels) >= minCrestFactor) {
+            if (m_pendingCount == maxPendingOnsets)
+                judgePending(false);
+            if (m_pendingCount == maxPendingOnsets) {
+                judge(m_pending[m_pendingFirst]);
+                m_pendingFirst = (m_pendingFirst + 1) % maxPendingOnsets;
+                --m_pendingCount;
+            }
+            m_pending[(m_pendingFirst + m_pendingCount) % maxPendingOnsets] = {start, now,
+                                                                               threshold};
+            ++m_pendingCount;
+        }
+        judgePending(!m_gate.isActive());
+        return;
+    }
+
     if (now < m_cooldownUntil)
         return;
     if constexpr (!observed)
@@ -141,7 +164,10 @@ void ClapDetector::step(Levels levels, double now, Observer&& observe) noexcept 
     // A suppressed onset leaves lastOnsetAt alone, so one long clap counts once.
     if (now - m_lastOnsetAt < onsetRefractory)
         return;
+    accept(now);
+}
 
+void ClapDetector::accept(double now) noexcept {
     m_lastOnsetAt = now;
     if (m_onClap)
         m_onClap();
@@ -161,6 +187,41 @@ void ClapDetector::step(Levels levels, double now, Observer&& observe) noexcept 
         m_onDoubleClap();
 }
 
+// In order of arrival, so that the refractory time and the pairing see the onsets as the
+// plain analysis would.
+void ClapDetector::judgePending(bool all) noexcept {
+    while (m_pendingCount > 0) {
+        const PendingOnset& onset = m_pending[m_pendingFirst];
+        if (!all && !m_gate.covers(onset.now) && m_gate.latestTime() - onset.now < referenceWait)
+            return;
+        const PendingOnset ready = onset;
+        m_pendingFirst = (m_pendingFirst + 1) % maxPendingOnsets;
+        --m_pendingCount;
+        judge(ready);
+    }
+}
+
+void ClapDetector::judge(const PendingOnset& onset) noexcept {
+    if (onset.now < m_cooldownUntil || onset.now - m_lastOnsetAt < onsetRefractory)
+        return;
+    if (m_gate.isPlayed(onset.start, onset.now, onset.threshold)) {
+        if (m_onPlayedSound)
+            m_onPlayedSound(onset.now);
+        return;
+    }
+    accept(onset.now);
+}
+
+void ClapDetector::feedReference(std::span<const float> mono, double startTime) noexcept {
+    m_gate.feedPlayed(mono, startTime);
+    judgePending(false);
+}
+
+void ClapDetector::endReference() noexcept {
+    m_gate.end();
+    judgePending(true);
+}
+
 void ClapDetector::process(std::span<const float> channel0, double now) noexcept {
     processNow(channel0, [now] { return now; });
 }
@@ -170,13 +231,13 @@ std::optional<BufferTrace> ClapDetector::processTraced(std::span<const float> ch
     return processNowTraced(channel0, [now] { return now; });
 }
 
-void ClapDetector::analyse(Levels levels, double now) noexcept {
-    step(levels, now, NoObserver{});
+void ClapDetector::analyse(Levels levels, double now, double start) noexcept {
+    step(levels, now, start, NoObserver{});
 }
 
-BufferTrace ClapDetector::analyseTraced(Levels levels, double now) noexcept {
+BufferTrace ClapDetector::analyseTraced(Levels levels, double now, double start) noexcept {
     BufferTrace trace;
-    step(levels, now, [&trace](Levels seen, float noiseFloor, float threshold) {
+    step(levels, now, start, [&trace](Levels seen, float noiseFloor, float threshold) {
         trace = {seen.peak, seen.rms, noiseFloor, threshold, crestFactor(seen)};
     });
     return trace;

@@ -1,7 +1,9 @@
 #pragma once
 
+#include "PlaybackGate.h"
 #include "Settings.h"
 
+#include <array>
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
@@ -70,15 +72,41 @@ public:
 
     ClapDetector() noexcept;
 
+    // Played sound older than this does not hold back the judgement of an onset any longer:
+    // a played stream that stalls never keeps a clap from counting.
+    static constexpr double referenceWait = 0.2;
+    static constexpr std::size_t maxPendingOnsets = 16;
+
     // Set once, before capture starts; invoked synchronously on the analysing thread.
     void setOnClap(Callback callback) { m_onClap = std::move(callback); }
     void setOnDoubleClap(Callback callback) { m_onDoubleClap = std::move(callback); }
+    // An onset that was not accepted because the computer played it, with its time.
+    void setOnPlayedSound(std::function<void(double)> callback) {
+        m_onPlayedSound = std::move(callback);
+    }
+
+    // What the computer plays. Without it the analysis is exactly the plain one; with it, an
+    // onset that the microphone heard only because the computer played it is not accepted.
+    // The capture's frames per second, which the played sound is fed at too: set before
+    // capture starts (before the first buffer), like the callbacks. 0 ignores played sound.
+    void setSampleRate(int framesPerSecond) noexcept { m_gate.setSampleRate(framesPerSecond); }
+    // On the analysing thread, between buffers: what the computer played, mono, at the
+    // capture's rate, its first frame played at startTime (the clock of process()). It may
+    // come later than the microphone's buffers of the same moment: an onset waits until the
+    // played sound that can explain it is in, or referenceWait has passed since it. Pending
+    // onsets may be accepted, and callbacks invoked, from within this call.
+    void feedReference(std::span<const float> mono, double startTime) noexcept;
+    // On the analysing thread: nothing plays any more. Pending onsets are judged now; from
+    // here on the analysis is the plain one until played sound is fed again.
+    void endReference() noexcept;
+    const PlaybackGate& playbackGate() const noexcept { return m_gate; }
 
     // Safe to call from any thread while another analyses.
     Tuning tuning() const noexcept;
     void setTuning(Tuning tuning) noexcept;
 
-    // Back to idle, as at the start of capture; tuning and callbacks stay.
+    // Back to idle, as at the start of capture, played sound and what was learned from it
+    // forgotten; tuning, callbacks and the sample rate stay.
     void reset() noexcept;
 
     // Analyses one buffer at the given time (seconds, absolute clock).
@@ -89,7 +117,10 @@ public:
         if (channel0.empty())
             return;
         const Levels levels = measureLevels(channel0.data(), channel0.size());
-        analyse(levels, clock());
+        const double now = clock();
+        if (m_gate.isActive())
+            m_gate.feedHeard(channel0, now);
+        analyse(levels, now, startOf(channel0, now));
     }
 
     // As processNow(), and tells what the analysis saw; nothing when the buffer is empty.
@@ -99,7 +130,10 @@ public:
         if (channel0.empty())
             return std::nullopt;
         const Levels levels = measureLevels(channel0.data(), channel0.size());
-        return analyseTraced(levels, clock());
+        const double now = clock();
+        if (m_gate.isActive())
+            m_gate.feedHeard(channel0, now);
+        return analyseTraced(levels, now, startOf(channel0, now));
     }
     std::optional<BufferTrace> processTraced(std::span<const float> channel0, double now) noexcept;
 
@@ -109,12 +143,28 @@ public:
     double cooldownUntil() const noexcept { return m_cooldownUntil; }
 
 private:
-    void analyse(Levels levels, double now) noexcept;
-    BufferTrace analyseTraced(Levels levels, double now) noexcept;
-    template <typename Observer> void step(Levels levels, double now, Observer&& observe) noexcept;
+    // An onset candidate waiting for the played sound that can explain it.
+    struct PendingOnset {
+        double start;
+        double now;
+        float threshold;
+    };
+
+    double startOf(std::span<const float> channel0, double now) const noexcept {
+        const int rate = m_gate.sampleRate();
+        return rate > 0 ? now - static_cast<double>(channel0.size()) / rate : now;
+    }
+    void analyse(Levels levels, double now, double start) noexcept;
+    BufferTrace analyseTraced(Levels levels, double now, double start) noexcept;
+    template <typename Observer>
+    void step(Levels levels, double now, double start, Observer&& observe) noexcept;
+    void accept(double now) noexcept;
+    void judgePending(bool all) noexcept;
+    void judge(const PendingOnset& onset) noexcept;
 
     Callback m_onClap;
     Callback m_onDoubleClap;
+    std::function<void(double)> m_onPlayedSound;
     // Both floats packed in one word: a reader sees either the old pair or the new one.
     std::atomic<std::uint64_t> m_tuning;
 
@@ -122,6 +172,11 @@ private:
     double m_lastOnsetAt = 0.0;
     std::optional<double> m_firstClapAt;
     double m_cooldownUntil = 0.0;
+
+    PlaybackGate m_gate;
+    std::array<PendingOnset, maxPendingOnsets> m_pending{};
+    std::size_t m_pendingFirst = 0;
+    std::size_t m_pendingCount = 0;
 };
 
 } // namespace lullwick

@@ -1,5 +1,6 @@
 #include "PulseAudioInput.h"
 
+#include "platform/PulsePlaybackWatch.h"
 #include "platform/PulseRecordStream.h"
 #include "platform/PulseSources.h"
 
@@ -75,12 +76,20 @@ std::optional<DetectorError> PulseAudioInput::listenLocked(ClapDetector& detecto
         return DetectorError::noInputDevice();
 
     detector.reset();
+    detector.setSampleRate(static_cast<int>(source->sampleSpec.rate));
     m_stream = std::make_unique<PulseRecordStream>(
         *m_connection, detector, m_tap, [this] { postNotice(); }, [this] { lost(); });
     if (auto error = m_stream->openLocked(source->sampleSpec, source->map, source->index, deadline))
         return error;
     m_source = {QString::fromStdString(source->name), QString::fromStdString(source->description),
                 source->sampleSpec.rate, source->sampleSpec.channels};
+    // Only while the microphone is open: what the computer plays, at the microphone's rate.
+    m_playback =
+        std::make_unique<PulsePlaybackWatch>(*m_connection, detector, source->sampleSpec.rate,
+                                             [this](bool reading) { postReading(reading); });
+    m_sources->followPlaybackLocked(
+        [this](std::uint32_t event) { m_playback->eventLocked(event); });
+    m_playback->startLocked();
     m_running = true;
     return std::nullopt;
 }
@@ -99,11 +108,14 @@ void PulseAudioInput::close(PulseConnection::Deadline deadline) {
     // generation, and nothing is posted while the connection closes.
     ++m_generation;
     m_closing = true;
+    if (m_playback != nullptr)
+        m_playback->closeLocked(deadline);
     if (m_stream != nullptr)
         m_stream->closeLocked(deadline);
     m_connection->unlock();
     // No callback runs once the connection is closed: only then may their objects go.
     m_connection->close();
+    m_playback.reset();
     m_stream.reset();
     m_sources.reset();
     m_connection.reset();
@@ -127,6 +139,20 @@ void PulseAudioInput::postNotice() {
         [this, generation] {
             if (generation == m_generation.load())
                 emit configurationChanged();
+        },
+        Qt::QueuedConnection);
+}
+
+void PulseAudioInput::postReading(bool reading) {
+    m_readingPlayback = reading;
+    if (m_closing)
+        return;
+    const unsigned generation = m_generation.load();
+    QMetaObject::invokeMethod(
+        this,
+        [this, generation, reading] {
+            if (generation == m_generation.load())
+                emit readingPlaybackChanged(reading);
         },
         Qt::QueuedConnection);
 }

@@ -11,6 +11,7 @@
 
 namespace lullwick {
 
+class PulsePlaybackWatch;
 class PulseRecordStream;
 class PulseSources;
 
@@ -50,6 +51,13 @@ public:
     // The source of the last successful start.
     Source source() const { return m_source; }
 
+    // True while what the computer plays is read beside the microphone.
+    bool isReadingPlayback() const { return m_readingPlayback.load(); }
+
+signals:
+    // Reading what the computer plays began or ended. Emitted on the GUI thread.
+    void readingPlaybackChanged(bool reading);
+
 private:
     std::optional<DetectorError> listenLocked(ClapDetector& detector,
                                               PulseConnection::Deadline deadline);
@@ -57,15 +65,18 @@ private:
     void close(PulseConnection::Deadline deadline);
     void lost();
     void postNotice();
+    void postReading(bool reading);
 
     std::unique_ptr<PulseConnection> m_connection;
     std::unique_ptr<PulseSources> m_sources;
     std::unique_ptr<PulseRecordStream> m_stream;
+    std::unique_ptr<PulsePlaybackWatch> m_playback;
     // Written with the loop locked; nothing is posted while the connection closes.
     bool m_closing = false;
 
     std::atomic<bool> m_running{false};
     std::atomic<bool> m_watching{false};
+    std::atomic<bool> m_readingPlayback{false};
     // Notices from a connection that is gone are dropped when they arrive.
     std::atomic<unsigned> m_generation{0};
     Source m_source;

@@ -10,6 +10,11 @@ bool isMonitor(const pa_source_info& info) {
     return info.monitor_of_sink != PA_INVALID_INDEX;
 }
 
+void subscribe(pa_context* context, pa_subscription_mask_t mask) {
+    if (pa_operation* operation = pa_context_subscribe(context, mask, nullptr, nullptr))
+        pa_operation_unref(operation);
+}
+
 } // namespace
 
 struct PulseSources::Callbacks {
@@ -46,6 +51,10 @@ struct PulseSources::Callbacks {
                       void* data) {
         const auto facility = event & PA_SUBSCRIPTION_EVENT_FACILITY_MASK;
         const auto type = event & PA_SUBSCRIPTION_EVENT_TYPE_MASK;
+        PulseSources& sources = self(data);
+        if (sources.m_onPlaybackEvent && (facility == PA_SUBSCRIPTION_EVENT_SINK_INPUT ||
+                                          facility == PA_SUBSCRIPTION_EVENT_SERVER))
+            sources.m_onPlaybackEvent(event);
         pa_operation* operation = nullptr;
         if (facility == PA_SUBSCRIPTION_EVENT_SERVER && type == PA_SUBSCRIPTION_EVENT_CHANGE)
             operation = pa_context_get_server_info(context, serverChanged, data);
@@ -89,14 +98,20 @@ struct PulseSources::Callbacks {
 PulseSources::PulseSources(PulseConnection& connection, std::function<void()> onChange)
     : m_connection(connection), m_onChange(std::move(onChange)) {}
 
+void PulseSources::followPlaybackLocked(std::function<void(std::uint32_t event)> onEvent) {
+    m_onPlaybackEvent = std::move(onEvent);
+    subscribe(m_connection.context(),
+              static_cast<pa_subscription_mask_t>(PA_SUBSCRIPTION_MASK_SERVER |
+                                                  PA_SUBSCRIPTION_MASK_SOURCE |
+                                                  PA_SUBSCRIPTION_MASK_SINK_INPUT));
+}
+
 std::optional<DetectorError> PulseSources::readLocked(PulseConnection::Deadline deadline) {
     pa_context* context = m_connection.context();
     // Subscribed before anything is read, so that no change in between goes unnoticed.
     pa_context_set_subscribe_callback(context, Callbacks::event, this);
-    const auto mask = static_cast<pa_subscription_mask_t>(PA_SUBSCRIPTION_MASK_SERVER |
-                                                          PA_SUBSCRIPTION_MASK_SOURCE);
-    if (pa_operation* operation = pa_context_subscribe(context, mask, nullptr, nullptr))
-        pa_operation_unref(operation);
+    subscribe(context, static_cast<pa_subscription_mask_t>(PA_SUBSCRIPTION_MASK_SERVER |
+                                                           PA_SUBSCRIPTION_MASK_SOURCE));
 
     m_queryDone = false;
     if (auto error = m_connection.finishLocked(

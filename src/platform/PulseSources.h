@@ -36,12 +36,16 @@ public:
     std::optional<DetectorError> readLocked(PulseConnection::Deadline deadline);
     // The default source found by readLocked, if the server has one.
     const std::optional<Source>& defaultSource() const { return m_default; }
+    // With the loop locked, after readLocked: sink-input and server events go to onEvent too,
+    // on the loop's thread.
+    void followPlaybackLocked(std::function<void(std::uint32_t event)> onEvent);
 
 private:
     struct Callbacks;
 
     PulseConnection& m_connection;
     std::function<void()> m_onChange;
+    std::function<void(std::uint32_t)> m_onPlaybackEvent;
     bool m_queryDone = false;
     std::optional<Source> m_default;
 

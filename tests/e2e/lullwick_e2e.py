@@ -41,6 +41,13 @@ def microphone_streams():
     return sum(1 for row in rows("source-outputs") if row[1] == index)
 
 
+def reference_streams():
+    # The stream that reads what the computer plays, as the source it reads.
+    listing = json.loads(output("pactl", "-f", "json", "list", "source-outputs") or "[]")
+    return [str(o["source"]) for o in listing
+            if o["properties"].get("media.name") == "Played sound"]
+
+
 def start_service(name, bus, *command):
     process = subprocess.Popen(command, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     assert wait_for(lambda: bus.name_has_owner(name)), name
@@ -143,17 +150,6 @@ def click(accessible, left=None):
     subprocess.run(["xdotool", "mousemove", "--sync", str(x), str(ext.y + ext.height // 2),
                     "click", "1"], check=True)
     time.sleep(0.3)  # xdotool returns before the application has read the click
-
-
-def screenshot(folder, name, window="root", around=None):
-    # around: a window shot with a little of the desktop around it (its shadow).
-    os.makedirs(folder, exist_ok=True)
-    path = os.path.join(folder, name + ".png")
-    crop = []
-    if around:
-        x, y, width, height = window_geometry(around)
-        crop = ["-crop", f"{width + 20}x{height + 20}+{max(0, x - 10)}+{max(0, y - 10)}", "+repage"]
-    subprocess.run(["import", "-window", str(window), *crop, path], check=True, timeout=30)
 
 
 class Lullwick:

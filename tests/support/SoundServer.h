@@ -7,6 +7,9 @@
 #include "support/ChildProcess.h"
 
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QMap>
 #include <QTemporaryDir>
 #include <QTest>
@@ -43,16 +46,10 @@ public:
     }
 
     // The record streams of clients, by index, with the source each is on (the streams of the
-    // microphone and of the air are no client's).
-    static QMap<QString, QString> captureStreams() {
-        QMap<QString, QString> sources, streams;
-        for (const QString& line : pactl({"list", "short", "sources"}).split(u'\n'))
-            sources.insert(line.section(u'\t', 0, 0), line.section(u'\t', 1, 1));
-        for (const QString& line : pactl({"list", "short", "source-outputs"}).split(u'\n'))
-            if (!line.isEmpty() && line.section(u'\t', 2, 2) != QLatin1String("-"))
-                streams.insert(line.section(u'\t', 0, 0), sources.value(line.section(u'\t', 1, 1)));
-        return streams;
-    }
+    // server's own modules are no client's). What the computer plays, read beside the
+    // microphone, is not among them: referenceStreams() lists it.
+    static QMap<QString, QString> captureStreams() { return clientStreams(false); }
+    static QMap<QString, QString> referenceStreams() { return clientStreams(true); }
 
     // Moves a client's record stream to another source. PipeWire keeps the target of a moved
     // stream once it is gone, hidden, and gives it to the next stream that gets the same node
@@ -118,6 +115,26 @@ public:
     bool isReady() { return !microphone().isEmpty() && m_silence->isStarted(); }
 
 private:
+    // The name Lullwick gives the stream that reads what the computer plays.
+    static constexpr QLatin1StringView referenceName{"Played sound"};
+
+    static QMap<QString, QString> clientStreams(bool reference) {
+        QMap<QString, QString> sources, streams;
+        for (const QString& line : pactl({"list", "short", "sources"}).split(u'\n'))
+            sources.insert(line.section(u'\t', 0, 0), line.section(u'\t', 1, 1));
+        const QJsonArray outputs =
+            QJsonDocument::fromJson(pactl({"-f", "json", "list", "source-outputs"}).toUtf8())
+                .array();
+        for (const QJsonValue& output : outputs) {
+            const QString name = output["properties"]["media.name"].toString();
+            if (!output["client"].isString() || (name == referenceName) != reference)
+                continue;
+            streams.insert(QString::number(output["index"].toInt()),
+                           sources.value(QString::number(output["source"].toInt())));
+        }
+        return streams;
+    }
+
     static QStringList& movedNodes() {
         static QStringList nodes;
         return nodes;

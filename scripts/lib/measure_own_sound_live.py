@@ -1,0 +1,90 @@
+#!/usr/bin/python3
+"""On the room that scripts/with-sound-server set up, at the air's delay and attenuation it was
+given: `lullwick listen` at every sensitivity, all at once, while the computer plays.
+  music FILE...        plays each file into the speakers; prints the double claps heard
+  scenes MUSIC FILE... plays each scene into the room, alone and then while MUSIC plays in
+                       the speakers; prints the double claps heard each way
+One line of JSON on standard output."""
+import json
+import os
+import subprocess
+import sys
+import time
+
+binary, mode, files = sys.argv[1], sys.argv[2], sys.argv[3:]
+SPEAKERS, ROOM = os.environ["LULLWICK_TEST_SPEAKERS"], os.environ["LULLWICK_TEST_ROOM"]
+LEVELS = ("low", "medium", "high")
+
+
+def play(sink, path):
+    subprocess.run(["paplay", "-d", sink, path], check=True)
+
+
+class Listeners:
+    def __init__(self):
+        self.children = {}
+        for level in LEVELS:
+            out = open(f"/tmp/lullwick-live-{os.getpid()}-{level}", "w+")
+            child = subprocess.Popen([binary, "listen", "--sensitivity", level], stdout=out,
+                                     stderr=subprocess.STDOUT)
+            self.children[level] = (child, out)
+        deadline = time.monotonic() + 10
+        while time.monotonic() < deadline and not all(self.lines(l) for l in LEVELS):
+            time.sleep(0.05)
+        time.sleep(1.0)  # the first reads of a new stream
+
+    def lines(self, level):
+        out = self.children[level][1]
+        out.seek(0)
+        return out.read().splitlines()
+
+    def doubles(self):
+        return {l: sum(1 for line in self.lines(l) if line.startswith("double-clap")) for l in LEVELS}
+
+    def close(self):
+        for child, out in self.children.values():
+            child.terminate()
+            child.wait()
+            os.unlink(out.name)
+
+
+keepalive = subprocess.Popen(["pacat", "--playback", "-d", ROOM, "--latency-msec=20",
+                              "--rate=48000", "--channels=1", "--format=float32le", "/dev/zero"])
+listeners = Listeners()
+result = {}
+try:
+    if mode == "music":
+        seconds = 0.0
+        for path in files:
+            start = time.monotonic()
+            play(SPEAKERS, path)
+            seconds += time.monotonic() - start
+        time.sleep(1.0)  # the last of it through the air and the microphone's reads
+        result = {"seconds": round(seconds, 1), "doubles": listeners.doubles()}
+    else:
+        music, scenes = files[0], files[1:]
+        alone = {}
+        for path in scenes:
+            before = listeners.doubles()
+            play(ROOM, path)
+            time.sleep(2.6)  # past the detector's cooldown
+            after = listeners.doubles()
+            alone[path] = {l: after[l] - before[l] for l in LEVELS}
+        player = subprocess.Popen(["sh", "-c", f"while :; do paplay -d {SPEAKERS} {music}; done"],
+                                  start_new_session=True)
+        time.sleep(3.0)  # the analysis learns the played sound
+        with_music = {}
+        for path in scenes:
+            before = listeners.doubles()
+            play(ROOM, path)
+            time.sleep(2.6)
+            after = listeners.doubles()
+            with_music[path] = {l: after[l] - before[l] for l in LEVELS}
+        os.killpg(player.pid, 15)
+        player.wait()
+        result = {"alone": alone, "music": with_music}
+finally:
+    listeners.close()
+    keepalive.terminate()
+    keepalive.wait()
+print(json.dumps(result))

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QString>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <vector>
+
+namespace lullwick {
+
+// A recording of what the computer played, read as a sound server's monitor delivers it to
+// the capture: all channels mixed to mono, at the capture's sample rate.
+class PlayedSoundReader {
+public:
+    ~PlayedSoundReader();
+    PlayedSoundReader(const PlayedSoundReader&) = delete;
+    PlayedSoundReader& operator=(const PlayedSoundReader&) = delete;
+
+    // The open file, converted to outputRate; nullptr with the reason in error.
+    static std::unique_ptr<PlayedSoundReader> open(const QString& path, int outputRate,
+                                                   QString* error);
+
+    // Fills out with the next frames; the number given, 0 at the end. A read error ends the
+    // stream and is kept in error().
+    std::size_t read(std::span<float> out);
+    const QString& error() const { return m_error; }
+
+private:
+    PlayedSoundReader() = default;
+    // The next frame of the file, mixed; false at the end.
+    bool nextInput(float* frame);
+
+    struct Handle;
+    std::unique_ptr<Handle> m_handle;
+    int m_channels = 0;
+    // One input frame advances the output by this many output frames' positions.
+    double m_step = 1.0;
+    double m_position = 0.0;
+    float m_previous = 0.0f;
+    float m_current = 0.0f;
+    bool m_atEnd = false;
+    bool m_inputEnded = false;
+    std::vector<float> m_interleaved;
+    std::size_t m_buffered = 0;
+    std::size_t m_used = 0;
+    QString m_error;
+};
+
+} // namespace lullwick

@@ -1,0 +1,286 @@
+#include "PlaybackGate.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace lullwick {
+namespace {
+
+constexpr std::size_t slotMask = PlaybackGate::slotCount - 1;
+static_assert((PlaybackGate::slotCount & slotMask) == 0);
+
+// 60 dB in a second, per slot: slower than most rooms' reverberation; the coupling learned
+// covers a longer tail.
+const float heldRelease = static_cast<float>(std::pow(10.0, -3.0 / PlaybackGate::slotRate));
+// The loudness that decides what teaches coupling forgets over about ten seconds.
+const float loudRelease = static_cast<float>(std::exp(-1.0 / (10.0 * PlaybackGate::slotRate)));
+// Delays are judged from about the last eight seconds of played sound.
+const float correlationKeep = static_cast<float>(std::exp(-1.0 / (8.0 * PlaybackGate::slotRate)));
+// Below this, played sound is silence.
+constexpr float quiet = 0.001f;
+// Coupling is learned only where the played sound is this share of its recent loudness, so
+// that the room's own noise in quiet passages does not count as coupling.
+constexpr float loudShare = 0.25f;
+constexpr float onsetShare = 0.5f;
+// An upper quantile, learned in steps of log units: 0.8 with steps of 0.2 moves down 0.04 and
+// up 0.16, so about a second of played onsets takes it from 0 dB to the room's coupling.
+constexpr float couplingQuantile = 0.8f;
+constexpr float couplingStep = 0.2f;
+constexpr float outlierStep = 0.02f;
+const float logMargin = std::log(PlaybackGate::margin);
+constexpr float minLogCoupling = -9.2f; // −80 dB: nothing couples, headphones
+constexpr float maxLogCoupling = 1.4f;  // +12 dB: a microphone next to the speaker
+// A delay is believed after half a second of played onsets, once its correlation stands out.
+constexpr std::uint32_t minEvidence = 96;
+constexpr float lagContrast = 1.5f;
+// Slots either side of the learned delay: the grid, and a live clock's jitter.
+constexpr int lagSpread = 2;
+
+} // namespace
+
+std::int64_t PlaybackGate::slotAt(double t) noexcept {
+    return static_cast<std::int64_t>(std::floor(t * slotRate));
+}
+
+PlaybackGate::Slot& PlaybackGate::slot(Ring& ring, std::int64_t index) noexcept {
+    Slot& entry = ring[static_cast<std::size_t>(index) & slotMask];
+    if (entry.index != index)
+        entry = Slot{index};
+    return entry;
+}
+
+const PlaybackGate::Slot* PlaybackGate::find(const Ring& ring, std::int64_t index) noexcept {
+    const Slot& entry = ring[static_cast<std::size_t>(index) & slotMask];
+    return entry.index == index ? &entry : nullptr;
+}
+
+void PlaybackGate::setSampleRate(int framesPerSecond) noexcept {
+    m_rate = std::max(framesPerSecond, 0);
+}
+
+void PlaybackGate::accumulate(Ring& ring, std::span<const float> samples,
+                              double startTime) noexcept {
+    const double rate = m_rate;
+    std::size_t i = 0;
+    while (i < samples.size()) {
+        const double t = startTime + static_cast<double>(i) / rate;
+        const std::int64_t index = slotAt(t);
+        const double boundary = static_cast<double>(index + 1) / slotRate;
+        const double until = std::ceil((boundary - t) * rate);
+        const std::size_t run = std::min(
+            samples.size() - i, until < 1.0 ? std::size_t{1} : static_cast<std::size_t>(until));
+        Slot& entry = ring[static_cast<std::size_t>(index) & slotMask];
+        // Older than what the ring holds there: too late to matter.
+        if (entry.index <= index) {
+            if (entry.index != index)
+                entry = Slot{index};
+            float peak = entry.peak;
+            float sum = 0.0f;
+            for (std::size_t j = i; j < i + run; ++j) {
+                const float x = samples[j];
+                peak = std::fmax(peak, std::fabs(x));
+                sum += x * x;
+            }
+            entry.peak = peak;
+            entry.sumSquares += sum;
+            entry.frames += static_cast<std::uint32_t>(run);
+        }
+        i += run;
+    }
+}
+
+void PlaybackGate::feedPlayed(std::span<const float> mono, double startTime) noexcept {
+    if (m_rate == 0 || mono.empty() || !std::isfinite(startTime))
+        return;
+    if (!m_active) {
+        // What was learned stays; the signals start over.
+        m_active = true;
+        const std::int64_t first = slotAt(startTime);
+        if (first > m_playedDone) {
+            m_playedDone = first;
+            m_playedHeld = m_playedRms = 0.0f;
+        }
+        m_heardDone = m_learnNext = -1;
+    }
+    accumulate(m_played, mono, startTime);
+    m_playedEnd = std::max(m_playedEnd, startTime + static_cast<double>(mono.size()) / m_rate);
+    completePlayed(slotAt(m_playedEnd));
+}
+
+void PlaybackGate::feedHeard(std::span<const float> channel0, double endTime) noexcept {
+    if (!m_active || channel0.empty() || !std::isfinite(endTime))
+        return;
+    const double start = endTime - static_cast<double>(channel0.size()) / m_rate;
+    if (m_heardDone < 0) {
+        m_heardDone = slotAt(start);
+        m_learnNext = std::max(m_heardDone, m_playedDone);
+    }
+    accumulate(m_heard, channel0, start);
+    m_heardEnd = std::max(m_heardEnd, endTime);
+    completeHeard(slotAt(m_heardEnd));
+}
+
+void PlaybackGate::completePlayed(std::int64_t upTo) noexcept {
+    // After a long gap only the last ring's worth matters.
+    if (upTo - m_playedDone > static_cast<std::int64_t>(slotCount)) {
+        m_playedDone = upTo - static_cast<std::int64_t>(slotCount);
+        m_playedHeld = m_playedRms = 0.0f;
+    }
+    for (; m_playedDone < upTo; ++m_playedDone) {
+        Slot& entry = slot(m_played, m_playedDone);
+        const float rms = entry.frames > 0
+                              ? std::sqrt(entry.sumSquares / static_cast<float>(entry.frames))
+                              : 0.0f;
+        entry.rise = std::fmax(rms - m_playedRms, 0.0f);
+        m_playedRms = rms;
+        m_playedHeld = std::fmax(entry.peak, m_playedHeld * heldRelease);
+        entry.held = m_playedHeld;
+        m_playedLoud = std::fmax(m_playedHeld, m_playedLoud * loudRelease);
+    }
+    if (m_heardDone >= 0) {
+        const std::int64_t learnable = std::min(m_playedDone, m_heardDone);
+        if (learnable - m_learnNext > static_cast<std::int64_t>(slotCount))
+            m_learnNext = learnable - static_cast<std::int64_t>(slotCount);
+        for (; m_learnNext < learnable; ++m_learnNext)
+            learn(m_learnNext);
+    }
+}
+
+void PlaybackGate::completeHeard(std::int64_t upTo) noexcept {
+    m_heardDone = std::max(m_heardDone, upTo);
+    completePlayed(slotAt(m_playedEnd));
+}
+
+void PlaybackGate::learn(std::int64_t index) noexcept {
+    // A gap in what was heard teaches nothing: silence there is not the room's.
+    const Slot* heard = find(m_heard, index);
+    if (heard == nullptr || heard->frames == 0) {
+        m_heardRms = 0.0f;
+        return;
+    }
+    const float peak = heard->peak;
+    const float rms = std::sqrt(heard->sumSquares / static_cast<float>(heard->frames));
+    const float rise = std::fmax(rms - m_heardRms, 0.0f);
+    m_heardRms = rms;
+    if (m_playedLoud < quiet)
+        return;
+
+    // The delay: where the heard level rises as the played level rose, lag slots before.
+    std::size_t best = 0;
+    float sum = 0.0f;
+    for (std::size_t lag = 0; lag < lagCount; ++lag) {
+        const Slot* played = find(m_played, index - static_cast<std::int64_t>(lag));
+        const float playedRise = played != nullptr ? played->rise : 0.0f;
+        float& c = m_correlation[lag];
+        c = c * correlationKeep + rise * playedRise;
+        sum += c;
+        if (c > m_correlation[best])
+            best = lag;
+    }
+    if (m_evidence < minEvidence)
+        ++m_evidence;
+    const float mean = sum / static_cast<float>(lagCount);
+    m_lag = m_evidence >= minEvidence && m_correlation[best] > 0.0f &&
+                    m_correlation[best] >= lagContrast * mean
+                ? static_cast<int>(best)
+                : -1;
+
+    // The coupling: an upper quantile of what is heard over what the played sound explains.
+    // Only where the played sound itself is loud at that delay, not in its held tail: what
+    // the room makes of a played onset is the coupling.
+    const float explained = explaining(index);
+    if (explained < quiet || explained < loudShare * m_playedLoud ||
+        direct(index) < onsetShare * explained)
+        return;
+    const float ratio = std::log(std::fmax(peak, 1e-6f) / explained);
+    // A heard level well above what the played sound explains is most likely the room's own
+    // sound, a clap: it moves the coupling up only a little, so a clap never teaches the gate
+    // to ignore the next one.
+    if (ratio > m_logCoupling + logMargin)
+        m_logCoupling += outlierStep * couplingQuantile;
+    else if (ratio > m_logCoupling)
+        m_logCoupling += couplingStep * couplingQuantile;
+    else
+        m_logCoupling -= couplingStep * (1.0f - couplingQuantile);
+    m_logCoupling = std::clamp(m_logCoupling, minLogCoupling, maxLogCoupling);
+}
+
+float PlaybackGate::explaining(std::int64_t index) const noexcept {
+    const std::int64_t newest = m_lag >= 0 ? index - m_lag + lagSpread : index;
+    const std::int64_t oldest = m_lag >= 0
+                                    ? index - m_lag - lagSpread
+                                    : index - static_cast<std::int64_t>(lagCount) - lagSpread;
+    float level = 0.0f;
+    for (std::int64_t j = oldest; j <= newest; ++j) {
+        if (j < m_playedDone) {
+            if (const Slot* played = find(m_played, j))
+                level = std::fmax(level, played->held);
+        } else {
+            // Not complete yet: what is in, and the held level fading on.
+            const Slot* played = find(m_played, j);
+            const float partial = played != nullptr ? played->peak : 0.0f;
+            const auto ahead = static_cast<float>(j - m_playedDone + 1);
+            level =
+                std::fmax(level, std::fmax(partial, m_playedHeld * std::pow(heldRelease, ahead)));
+        }
+    }
+    return level;
+}
+
+float PlaybackGate::direct(std::int64_t index) const noexcept {
+    if (m_lag < 0)
+        return 0.0f;
+    float level = 0.0f;
+    for (std::int64_t j = index - m_lag - lagSpread; j <= index - m_lag + lagSpread; ++j) {
+        if (const Slot* played = find(m_played, j))
+            level = std::fmax(level, played->peak);
+    }
+    return level;
+}
+
+bool PlaybackGate::covers(double end) const noexcept {
+    const int lagLow = m_lag >= 0 ? std::max(m_lag - lagSpread, 0) : 0;
+    return m_playedDone > slotAt(end) - lagLow;
+}
+
+double PlaybackGate::latestTime() const noexcept {
+    return std::max(m_playedEnd, m_heardEnd);
+}
+
+bool PlaybackGate::isPlayed(double start, double end, float threshold) const noexcept {
+    const float coupling = std::exp(m_logCoupling);
+    bool reached = false;
+    const std::int64_t last = slotAt(std::nextafter(end, start));
+    for (std::int64_t index = slotAt(start); index <= last; ++index) {
+        const Slot* heard = find(m_heard, index);
+        if (heard == nullptr || heard->peak < threshold)
+            continue;
+        reached = true;
+        if (heard->peak > margin * coupling * explaining(index))
+            return false;
+    }
+    // Nothing of the buffer is known here any more: judged as without played sound.
+    return reached;
+}
+
+void PlaybackGate::end() noexcept {
+    m_active = false;
+}
+
+void PlaybackGate::clear() noexcept {
+    const int rate = m_rate;
+    *this = PlaybackGate{};
+    m_rate = rate;
+}
+
+std::optional<double> PlaybackGate::delay() const noexcept {
+    if (m_lag < 0)
+        return std::nullopt;
+    return static_cast<double>(m_lag) / slotRate;
+}
+
+float PlaybackGate::coupling() const noexcept {
+    return std::exp(m_logCoupling);
+}
+
+} // namespace lullwick

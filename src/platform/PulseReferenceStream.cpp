@@ -1,0 +1,153 @@
+#include "PulseReferenceStream.h"
+
+#include "core/ClapDetector.h"
+
+#include <chrono>
+#include <cmath>
+#include <pulse/pulseaudio.h>
+
+namespace lullwick {
+namespace {
+
+// The detector's clock: seconds since 2001-01-01 00:00 UTC.
+double absoluteNow() {
+    using namespace std::chrono;
+    constexpr double unixTo2001 = 978307200.0;
+    return duration<double>(system_clock::now().time_since_epoch()).count() - unixTo2001;
+}
+
+bool isFinal(pa_stream_state_t state) {
+    return state == PA_STREAM_FAILED || state == PA_STREAM_TERMINATED;
+}
+
+// A read further than this from where the previous ones lead follows a gap (an overrun, a
+// stalled server): the stamps start again from its arrival.
+constexpr double resyncAfter = 0.02;
+// How much of its distance from its arrival each read takes back: enough to follow a sink
+// clock that drifts from the system's, little enough to smooth the scheduler's jitter.
+constexpr double follow = 0.02;
+
+} // namespace
+
+struct PulseReferenceStream::Callbacks {
+    static PulseReferenceStream& self(void* data) {
+        return *static_cast<PulseReferenceStream*>(data);
+    }
+
+    static void state(pa_stream* stream, void* data) {
+        PulseReferenceStream& self = Callbacks::self(data);
+        const pa_stream_state_t state = pa_stream_get_state(stream);
+        if (isFinal(state)) {
+            self.m_connection.wake();
+            if (self.m_stream == stream && state == PA_STREAM_FAILED) {
+                self.closeLocked();
+                self.m_onEnded();
+            }
+        }
+    }
+
+    // The audio path: no allocation, no lock besides the loop's own, no output. A read is
+    // dated as the microphone's buffers are: the clock at its arrival less the frames that
+    // arrived with it, so that both stand on the same footing.
+    static void read(pa_stream* stream, std::size_t, void* data) {
+        PulseReferenceStream& self = Callbacks::self(data);
+        for (;;) {
+            const std::size_t readable = pa_stream_readable_size(stream);
+            if (readable == 0 || readable == static_cast<std::size_t>(-1))
+                return;
+            const double arrived = absoluteNow();
+            const void* samples = nullptr;
+            std::size_t bytes = 0;
+            if (pa_stream_peek(stream, &samples, &bytes) < 0 || bytes == 0)
+                return;
+            const std::size_t frames = bytes / sizeof(float);
+            const double start = self.startOf(arrived, readable / sizeof(float), frames);
+            // A hole: its time passes, nothing is said of it.
+            if (samples != nullptr)
+                self.m_detector.feedReference({static_cast<const float*>(samples), frames}, start);
+            pa_stream_drop(stream);
+        }
+    }
+};
+
+PulseReferenceStream::PulseReferenceStream(PulseConnection& connection, ClapDetector& detector,
+                                           std::function<void()> onEnded)
+    : m_connection(connection), m_detector(detector), m_onEnded(std::move(onEnded)) {}
+
+PulseReferenceStream::~PulseReferenceStream() {
+    detach();
+}
+
+bool PulseReferenceStream::openLocked(const std::string& monitor, std::uint32_t rate) {
+    closeLocked();
+    const pa_sample_spec sampleSpec{PA_SAMPLE_FLOAT32NE, rate, 1};
+    pa_channel_map map;
+    pa_channel_map_init_mono(&map);
+    m_stream = pa_stream_new(m_connection.context(), name, &sampleSpec, &map);
+    if (m_stream == nullptr)
+        return false;
+    m_monitor = monitor;
+    m_rate = rate;
+    m_next.reset();
+    pa_stream_set_state_callback(m_stream, Callbacks::state, this);
+    pa_stream_set_read_callback(m_stream, Callbacks::read, this);
+
+    const auto any = static_cast<std::uint32_t>(-1);
+    const auto fragment = static_cast<std::uint32_t>(framesPerFragment * sizeof(float));
+    const pa_buffer_attr attributes{any, any, any, any, fragment};
+    // It must neither keep the speakers awake nor wander to another device when its sink goes.
+    const auto flags = static_cast<pa_stream_flags_t>(
+        PA_STREAM_ADJUST_LATENCY | PA_STREAM_DONT_INHIBIT_AUTO_SUSPEND | PA_STREAM_DONT_MOVE);
+    if (pa_stream_connect_record(m_stream, monitor.c_str(), &attributes, flags) < 0) {
+        detach();
+        return false;
+    }
+    return true;
+}
+
+void PulseReferenceStream::closeLocked() {
+    if (m_stream == nullptr)
+        return;
+    m_detector.endReference();
+    detach();
+}
+
+void PulseReferenceStream::closeLocked(PulseConnection::Deadline deadline) {
+    if (m_stream == nullptr)
+        return;
+    m_detector.endReference();
+    pa_stream* stream = m_stream;
+    pa_stream_set_read_callback(stream, nullptr, nullptr);
+    // Waits for the server's answer, so that the stream is really gone on return.
+    if (!m_connection.hasFailed() && !isFinal(pa_stream_get_state(stream)) &&
+        pa_stream_disconnect(stream) == 0) {
+        m_connection.waitLocked([stream] { return isFinal(pa_stream_get_state(stream)); },
+                                deadline);
+    }
+    detach();
+}
+
+void PulseReferenceStream::detach() {
+    if (m_stream == nullptr)
+        return;
+    pa_stream* stream = m_stream;
+    m_stream = nullptr;
+    pa_stream_set_read_callback(stream, nullptr, nullptr);
+    pa_stream_set_state_callback(stream, nullptr, nullptr);
+    if (!m_connection.hasFailed() && !isFinal(pa_stream_get_state(stream)))
+        pa_stream_disconnect(stream);
+    pa_stream_unref(stream);
+}
+
+// The detector's time of the first of `frames` frames, `queued` frames (these and those behind
+// them) having arrived at `arrived`.
+double PulseReferenceStream::startOf(double arrived, std::size_t queued, std::size_t frames) {
+    const double measured = arrived - static_cast<double>(queued) / m_rate;
+    double start = measured;
+    if (m_next && std::abs(measured - *m_next) < resyncAfter)
+        start = *m_next + (measured - *m_next) * follow;
+    m_next = start + static_cast<double>(frames) / m_rate;
+    return start;
+}
+
+} // namespace lullwick

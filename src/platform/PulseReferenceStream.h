@@ -1,0 +1,63 @@
+#pragma once
+
+#include "platform/PulseConnection.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+struct pa_stream;
+
+namespace lullwick {
+
+class ClapDetector;
+
+// What the computer plays, read from the monitor of the sink it plays into, mono at the
+// microphone's rate (the server mixes and converts), and handed to the detector on the loop's
+// thread, the audio thread, stamped on the detector's clock. Used with the loop locked.
+class PulseReferenceStream {
+public:
+    // Small against the microphone's reads, so that the reference arrives before the sound it
+    // explains has been analysed.
+    static constexpr std::size_t framesPerFragment = 1024;
+    // Only in a recording tool's list does the user see it, beside "Clap detection".
+    static constexpr const char* name = "Played sound";
+
+    // onEnded runs on the loop's thread, with the loop locked, when the server ends the
+    // stream (its sink went away); the reference is then already ended.
+    PulseReferenceStream(PulseConnection& connection, ClapDetector& detector,
+                         std::function<void()> onEnded);
+    ~PulseReferenceStream();
+    PulseReferenceStream(const PulseReferenceStream&) = delete;
+    PulseReferenceStream& operator=(const PulseReferenceStream&) = delete;
+
+    // Starts reading the monitor source; the server answers later, on the loop's thread.
+    bool openLocked(const std::string& monitor, std::uint32_t rate);
+    // Ends the reference and asks the server to remove the stream, without waiting: the loop's
+    // thread may call it.
+    void closeLocked();
+    // As closeLocked(), and returns once the server removed the stream, or at the deadline.
+    void closeLocked(PulseConnection::Deadline deadline);
+
+    bool isOpen() const { return m_stream != nullptr; }
+    const std::string& monitor() const { return m_monitor; }
+
+private:
+    struct Callbacks;
+
+    double startOf(double arrived, std::size_t queued, std::size_t frames);
+    void detach();
+
+    PulseConnection& m_connection;
+    ClapDetector& m_detector;
+    std::function<void()> m_onEnded;
+    pa_stream* m_stream = nullptr;
+    std::string m_monitor;
+    double m_rate = 0.0;
+    // Where the next read should start on the detector's clock, as the previous reads tell;
+    // the arrival of each read only corrects it, so that the reference runs on without steps.
+    std::optional<double> m_next;
+};
+
+} // namespace lullwick

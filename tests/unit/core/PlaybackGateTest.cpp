@@ -1,0 +1,226 @@
+#include "core/ClapDetector.h"
+
+#include <QTest>
+#include <cmath>
+#include <random>
+#include <vector>
+
+using namespace lullwick;
+
+namespace {
+
+constexpr int rate = 48000;
+constexpr std::size_t frames = 1024;
+constexpr double origin = 800000000.0;
+
+// Played sound full of what the plain analysis takes for claps: sharp decaying noise bursts
+// every 0.2 … 0.5 s over a quiet bed, loud enough to pass every sensitivity.
+std::vector<float> drums(double seconds, unsigned seed) {
+    std::mt19937 random(seed);
+    std::normal_distribution<float> noise(0.0f, 1.0f);
+    std::uniform_real_distribution<double> gap(0.2, 0.5);
+    std::vector<float> out(static_cast<std::size_t>(seconds * rate));
+    for (float& x : out)
+        x = 0.003f * noise(random);
+    for (double at = 0.1; at < seconds - 0.2; at += gap(random)) {
+        const auto first = static_cast<std::size_t>(at * rate);
+        for (std::size_t i = 0; i < 4800 && first + i < out.size(); ++i)
+            out[first + i] += 0.8f * noise(random) * std::exp(-static_cast<float>(i) / 400.0f);
+    }
+    for (float& x : out)
+        x = std::clamp(x, -1.0f, 1.0f);
+    return out;
+}
+
+// What a microphone in the room hears of it: later, quieter, optionally reverberant (an
+// exponentially decaying noise tail) and distorted (soft clipping).
+struct Room {
+    double delay = 0.06;
+    float couplingDb = -12.0f;
+    bool reverberant = false;
+    bool distorting = false;
+};
+
+std::vector<float> heardIn(const Room& room, const std::vector<float>& played) {
+    const auto delay = static_cast<std::size_t>(room.delay * rate);
+    const float gain = std::pow(10.0f, room.couplingDb / 20.0f);
+    std::vector<float> out(played.size(), 0.0f);
+    for (std::size_t i = 0; i + delay < out.size(); ++i)
+        out[i + delay] = gain * played[i];
+    if (room.reverberant) {
+        std::mt19937 random(3);
+        std::normal_distribution<float> noise(0.0f, 1.0f);
+        std::vector<float> tail(out.size(), 0.0f);
+        // A sparse tail of echoes over 0.4 s.
+        for (int echo = 0; echo < 40; ++echo) {
+            const auto lag = static_cast<std::size_t>(240 + echo * 480);
+            const float weight =
+                0.35f * noise(random) * std::exp(-static_cast<float>(echo) / 10.0f);
+            for (std::size_t i = lag; i < out.size(); ++i)
+                tail[i] += weight * out[i - lag];
+        }
+        for (std::size_t i = 0; i < out.size(); ++i)
+            out[i] += tail[i];
+    }
+    if (room.distorting) {
+        for (float& x : out)
+            x = std::tanh(2.0f * x) / 2.0f;
+    }
+    std::mt19937 random(11);
+    std::normal_distribution<float> noise(0.0f, 0.002f);
+    for (float& x : out)
+        x += noise(random);
+    return out;
+}
+
+void addClap(std::vector<float>& heard, double at, float peak) {
+    std::mt19937 random(static_cast<unsigned>(at * 1000));
+    std::normal_distribution<float> noise(0.0f, 1.0f);
+    const auto first = static_cast<std::size_t>(at * rate);
+    for (std::size_t i = 0; i < 1200 && first + i < heard.size(); ++i)
+        heard[first + i] += (i == 0 ? peak : peak * std::clamp(noise(random) / 3.0f, -1.0f, 1.0f)) *
+                            std::exp(-static_cast<float>(i) / 150.0f);
+}
+
+struct Events {
+    std::vector<double> doubleClaps;
+    int claps = 0;
+    int played = 0;
+};
+
+// Analyses heard in buffers as capture would; the played sound is fed in chunks `lateBy`
+// seconds after the buffers of the same moment, and `stopsAt` seconds in it stops.
+Events analyse(const std::vector<float>& heard, const std::vector<float>* played,
+               Sensitivity sensitivity = Sensitivity::high, double lateBy = 0.0,
+               double stopsAt = 1e9) {
+    ClapDetector detector;
+    detector.setTuning(tuningFor(sensitivity));
+    detector.setSampleRate(rate);
+    Events events;
+    detector.setOnClap([&] { ++events.claps; });
+    detector.setOnDoubleClap(
+        [&] { events.doubleClaps.push_back(detector.lastOnsetAt() - origin); });
+    detector.setOnPlayedSound([&](double) { ++events.played; });
+    detector.reset();
+    std::size_t fed = 0;
+    for (std::size_t first = 0; first + frames <= heard.size(); first += frames) {
+        const double now = origin + static_cast<double>(first + frames) / rate;
+        while (played && fed + frames <= played->size() &&
+               static_cast<double>(fed) / rate < std::min(now - origin - lateBy, stopsAt)) {
+            detector.feedReference(std::span(played->data() + fed, frames),
+                                   origin + static_cast<double>(fed) / rate);
+            fed += frames;
+        }
+        detector.process(std::span(heard.data() + first, frames), now);
+    }
+    return events;
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(Room)
+
+class PlaybackGateTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    // The same sound that the plain analysis takes for many double claps.
+    void playedSoundAloneNeverCounts_data() {
+        QTest::addColumn<Room>("room");
+        QTest::addColumn<double>("lateBy");
+        QTest::newRow("0 dB, 20 ms") << Room{0.02, 0.0f} << 0.0;
+        QTest::newRow("-6 dB, 150 ms, reverberant") << Room{0.15, -6.0f, true} << 0.0;
+        QTest::newRow("-12 dB, 60 ms, distorting") << Room{0.06, -12.0f, false, true} << 0.0;
+        QTest::newRow("-18 dB, 60 ms, reverberant") << Room{0.06, -18.0f, true} << 0.0;
+        QTest::newRow("0 dB, 60 ms, played sound 90 ms late") << Room{0.06, 0.0f} << 0.09;
+    }
+    void playedSoundAloneNeverCounts() {
+        QFETCH(Room, room);
+        QFETCH(double, lateBy);
+        const auto played = drums(30.0, 5);
+        const auto heard = heardIn(room, played);
+        QVERIFY(analyse(heard, nullptr).doubleClaps.size() >= 10);
+        const Events events = analyse(heard, &played, Sensitivity::high, lateBy);
+        QCOMPARE(events.doubleClaps.size(), std::size_t{0});
+        QVERIFY(events.played > 20);
+    }
+
+    // Claps in the room while the drums play, as long as played sound does not drown them; a
+    // played stream that stalls or ends never keeps a clap from counting.
+    void aClapInTheRoomStillCounts_data() {
+        QTest::addColumn<Room>("room");
+        QTest::addColumn<double>("stopsAt");
+        QTest::newRow("-12 dB, 60 ms, reverberant") << Room{0.06, -12.0f, true} << 1e9;
+        QTest::newRow("headphones") << Room{0.06, -200.0f} << 1e9;
+        QTest::newRow("played stream stalls") << Room{0.06, -12.0f} << 12.0;
+    }
+    void aClapInTheRoomStillCounts() {
+        QFETCH(Room, room);
+        QFETCH(double, stopsAt);
+        auto played = drums(30.0, 9);
+        // The speakers fall silent, but the played stream never says so.
+        std::fill(played.begin() + std::min(played.size(), std::size_t(stopsAt * rate)),
+                  played.end(), 0.0f);
+        auto heard = heardIn(room, played);
+        const std::vector<double> pairs{14.03, 19.51, 25.27};
+        for (const double at : pairs) {
+            addClap(heard, at, 0.8f);
+            addClap(heard, at + 0.3, 0.8f);
+        }
+        const Events events = analyse(heard, &played, Sensitivity::medium, 0.0, stopsAt);
+        QCOMPARE(events.doubleClaps.size(), pairs.size());
+        for (std::size_t i = 0; i < pairs.size(); ++i)
+            QVERIFY(std::fabs(events.doubleClaps[i] - (pairs[i] + 0.3)) < 0.03);
+    }
+
+    void learnsDelayAndCoupling_data() {
+        QTest::addColumn<Room>("room");
+        QTest::newRow("0 dB, 20 ms") << Room{0.02, 0.0f};
+        QTest::newRow("-18 dB, 150 ms") << Room{0.15, -18.0f};
+    }
+    void learnsDelayAndCoupling() {
+        QFETCH(Room, room);
+        const auto played = drums(10.0, 1);
+        const auto heard = heardIn(room, played);
+        ClapDetector detector;
+        detector.setSampleRate(rate);
+        detector.reset();
+        for (std::size_t first = 0; first + frames <= heard.size(); first += frames) {
+            detector.feedReference(std::span(played.data() + first, frames),
+                                   origin + static_cast<double>(first) / rate);
+            detector.process(std::span(heard.data() + first, frames),
+                             origin + static_cast<double>(first + frames) / rate);
+        }
+        const PlaybackGate& gate = detector.playbackGate();
+        QVERIFY(gate.delay());
+        QVERIFY(std::fabs(*gate.delay() - room.delay) <= 2.0 / PlaybackGate::slotRate);
+        const double db = 20.0 * std::log10(gate.coupling());
+        QVERIFY2(db > room.couplingDb - 3.0 && db < room.couplingDb + 9.0,
+                 qPrintable(QString::number(db)));
+    }
+
+    // Once nothing plays the analysis is the plain one again, buffer for buffer.
+    void afterTheEndTheAnalysisIsPlain() {
+        const auto played = drums(6.0, 2);
+        const auto heard = heardIn(Room{0.06, 0.0f}, played);
+        std::vector<double> plain, gated;
+        ClapDetector plainDetector, gatedDetector;
+        plainDetector.setOnClap([&] { plain.push_back(plainDetector.lastOnsetAt()); });
+        gatedDetector.setOnClap([&] { gated.push_back(gatedDetector.lastOnsetAt()); });
+        gatedDetector.setSampleRate(rate);
+        gatedDetector.reset();
+        gatedDetector.feedReference(std::span(played.data(), frames), origin);
+        gatedDetector.endReference();
+        for (std::size_t first = 0; first + frames <= heard.size(); first += frames) {
+            const double now = origin + static_cast<double>(first + frames) / rate;
+            plainDetector.process(std::span(heard.data() + first, frames), now);
+            gatedDetector.process(std::span(heard.data() + first, frames), now);
+        }
+        QVERIFY(!plain.empty());
+        QCOMPARE(gated, plain);
+        QCOMPARE(gatedDetector.noiseFloor(), plainDetector.noiseFloor());
+    }
+};
+
+QTEST_GUILESS_MAIN(PlaybackGateTest)
+#include "PlaybackGateTest.moc"
