@@ -17,7 +17,7 @@ import tempfile
 import time
 
 BINARY, CORPUS, MINUTES = sys.argv[1], sys.argv[2], int(sys.argv[3])
-SINK = os.environ["LULLWICK_TEST_SINK"]
+SINK = os.environ["LULLWICK_TEST_ROOM"]  # claps happen in the room
 GOOD_NIGHT = "^Lullwick: Good night$"
 TICKS = os.sysconf("SC_CLK_TCK")
 
@@ -45,8 +45,8 @@ def card_shown():
 def capture_streams():
     listing = subprocess.run(["pactl", "list", "short", "source-outputs"],
                              capture_output=True, text=True).stdout
-    # The remap source's own stream from the monitor is the server's, not a client's.
-    return sum(1 for line in listing.splitlines() if "protocol-native" in line)
+    # The streams of the microphone and of the air are the server's, with no client.
+    return sum(1 for line in listing.splitlines() if line.split("\t")[2] != "-")
 
 
 def records(path):

@@ -2,8 +2,10 @@
 
 #include "ApplicationAdaptor.h"
 
-#include <QDBusConnectionInterface>
 #include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
+#include <QTimer>
 
 namespace lullwick {
 
@@ -12,16 +14,24 @@ DBusApplicationService::DBusApplicationService(QDBusConnection session, QObject*
     new ApplicationAdaptor(*this);
 }
 
-bool DBusApplicationService::registerService() {
-    if (!m_session.isConnected())
-        return false;
-    if (!m_session.registerObject(QLatin1String(objectPath), this))
-        return false;
-    const QDBusReply<QDBusConnectionInterface::RegisterServiceReply> reply =
-        m_session.interface()->registerService(QLatin1String(serviceName),
-                                               QDBusConnectionInterface::DontQueueService,
-                                               QDBusConnectionInterface::DontAllowReplacement);
-    return reply.isValid() && reply.value() == QDBusConnectionInterface::ServiceRegistered;
+void DBusApplicationService::registerService() {
+    if (!m_session.isConnected() || !m_session.registerObject(QLatin1String(objectPath), this)) {
+        QTimer::singleShot(0, this, [this] { emit registered(false); });
+        return;
+    }
+    QDBusMessage request = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("RequestName"));
+    // Flag 4, DO_NOT_QUEUE: a name another copy holds is refused, not waited for. Answer 1:
+    // we are its primary owner.
+    request << QString::fromLatin1(serviceName) << 4u;
+    auto* call = new QDBusPendingCallWatcher(
+        m_session.asyncCall(request, static_cast<int>(requestBound.count())), this);
+    connect(call, &QDBusPendingCallWatcher::finished, this, [this, call] {
+        call->deleteLater();
+        const QDBusPendingReply<uint> reply = *call;
+        emit registered(reply.isValid() && reply.value() == 1);
+    });
 }
 
 bool DBusApplicationService::activateRunning(QDBusConnection session) {

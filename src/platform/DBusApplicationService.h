@@ -2,6 +2,7 @@
 
 #include <QDBusConnection>
 #include <QObject>
+#include <chrono>
 
 namespace lullwick {
 
@@ -15,10 +16,13 @@ public:
     static constexpr const char* serviceName = "org.lullwick.Lullwick";
     static constexpr const char* objectPath = "/org/lullwick/Lullwick";
 
+    // How long the bus may take to hand over the name before the request counts as failed.
+    static constexpr std::chrono::milliseconds requestBound{500};
+
     explicit DBusApplicationService(QDBusConnection session, QObject* parent = nullptr);
 
-    // Takes the name; false when there is no bus or another process has it.
-    bool registerService();
+    // Asks the bus for the name and returns at once; registered() tells the outcome.
+    void registerService();
 
     // Asks the running copy to come to the front; false when none answered. Blocks for at
     // most a second: only a launch that is about to exit calls it.
@@ -27,6 +31,8 @@ public:
 signals:
     // A launcher or a second launch asked for the application.
     void activated();
+    // The name is ours, or not: no bus, another process has it, or the bus did not answer.
+    void registered(bool owned);
 
 private:
     QDBusConnection m_session;

@@ -1,11 +1,12 @@
 #include "FilePreferencesStore.h"
 
+#include "AtomicFile.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <cmath>
 #include <cstdio>
@@ -159,29 +160,8 @@ QString FilePreferencesStore::save() {
     const QString folder = QFileInfo(m_path).absolutePath();
     if (!QDir().mkpath(folder))
         return QStringLiteral("cannot create the folder %1").arg(folder);
-    // QSaveFile writes a temporary file beside the target of a symbolic link, syncs it and
-    // renames it over that target: a crash at any point leaves either the old file or the new
-    // one, and the link stays.
-    QSaveFile file(m_path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return file.errorString();
-    // Buffered, a write cut short by a full disk goes unnoticed and the truncated file is
-    // committed (Qt 6.4); unbuffered, the short count shows, and writing the rest gives the
-    // reason.
-    const QByteArray content = QJsonDocument(m_root).toJson(QJsonDocument::Indented);
-    qint64 written = 0;
-    while (written < content.size()) {
-        const qint64 count = file.write(content.constData() + written, content.size() - written);
-        if (count <= 0) {
-            const QString reason = file.errorString();
-            file.cancelWriting();
-            return reason;
-        }
-        written += count;
-    }
-    if (!file.commit())
-        return file.errorString();
-    return {};
+    return AtomicFile::write(m_path, QJsonDocument(m_root).toJson(QJsonDocument::Indented))
+        .value_or(QString());
 }
 
 } // namespace lullwick

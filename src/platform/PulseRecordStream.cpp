@@ -1,5 +1,6 @@
 #include "PulseRecordStream.h"
 
+#include <algorithm>
 #include <chrono>
 #include <pulse/pulseaudio.h>
 
@@ -33,11 +34,17 @@ struct PulseRecordStream::Callbacks {
     }
 
     // The audio path: no allocation, no lock besides the loop's own, no output. Traced only
-    // with a tap, chosen once when the stream opens, not per buffer.
+    // with a tap, chosen once when the stream opens, not per buffer. Each buffer is dated by
+    // its own last frame: the clock at arrival less the frames that follow it in what the
+    // server delivered, so that a read of several buffers keeps their spacing.
     template <bool traced> static void read(pa_stream* stream, std::size_t, void* data) {
         PulseRecordStream& self = Callbacks::self(data);
         const std::size_t frameBytes = self.m_channels * sizeof(float);
-        while (pa_stream_readable_size(stream) > 0) {
+        for (;;) {
+            const std::size_t readable = pa_stream_readable_size(stream);
+            if (readable == 0 || readable == static_cast<std::size_t>(-1))
+                return;
+            const double arrived = absoluteNow();
             const void* samples = nullptr;
             std::size_t bytes = 0;
             if (pa_stream_peek(stream, &samples, &bytes) < 0 || bytes == 0)
@@ -45,16 +52,24 @@ struct PulseRecordStream::Callbacks {
             // A null pointer with a length is a hole in the recording: skipped, not analysed.
             if (samples != nullptr && !self.m_muted) {
                 ClapDetector& detector = self.m_detector;
-                self.m_blocker.push(static_cast<const float*>(samples), bytes / frameBytes,
-                                    self.m_channels, [&](std::span<const float> block) {
-                                        if constexpr (traced) {
-                                            if (const auto trace =
-                                                    detector.processNowTraced(block, absoluteNow))
-                                                self.m_tap->publish(*trace);
-                                        } else {
-                                            detector.processNow(block, absoluteNow);
-                                        }
-                                    });
+                FrameBlocker& blocker = self.m_blocker;
+                // Frames of this peek and those behind it; where the next block ends in them.
+                const std::size_t queued = readable / frameBytes;
+                std::size_t blockEnd = blocker.framesPerBlock() - blocker.pendingFrames();
+                blocker.push(static_cast<const float*>(samples), bytes / frameBytes,
+                             self.m_channels, [&](std::span<const float> block) {
+                                 const auto at = [&] {
+                                     const std::size_t after = queued - std::min(queued, blockEnd);
+                                     return arrived - static_cast<double>(after) / self.m_rate;
+                                 };
+                                 blockEnd += blocker.framesPerBlock();
+                                 if constexpr (traced) {
+                                     if (const auto trace = detector.processNowTraced(block, at))
+                                         self.m_tap->publish(*trace);
+                                 } else {
+                                     detector.processNow(block, at);
+                                 }
+                             });
             }
             pa_stream_drop(stream);
         }
@@ -91,6 +106,7 @@ std::optional<DetectorError> PulseRecordStream::openLocked(const pa_sample_spec&
                                                            std::uint32_t sourceIndex,
                                                            PulseConnection::Deadline deadline) {
     m_channels = source.channels;
+    m_rate = source.rate;
     const pa_sample_spec sampleSpec{PA_SAMPLE_FLOAT32NE, source.rate, source.channels};
     pa_channel_map map = sourceMap;
     if (!pa_channel_map_compatible(&map, &sampleSpec))
@@ -104,7 +120,7 @@ std::optional<DetectorError> PulseRecordStream::openLocked(const pa_sample_spec&
     pa_stream_set_moved_callback(m_stream, Callbacks::moved, this);
 
     const auto any = static_cast<std::uint32_t>(-1);
-    const auto fragment = static_cast<std::uint32_t>(framesPerBuffer * m_channels * sizeof(float));
+    const auto fragment = static_cast<std::uint32_t>(framesPerRead * m_channels * sizeof(float));
     const pa_buffer_attr attributes{any, any, any, any, fragment};
     // No device name: the stream follows the server's default source.
     if (pa_stream_connect_record(m_stream, nullptr, &attributes, PA_STREAM_ADJUST_LATENCY) < 0)

@@ -14,12 +14,15 @@ struct pa_channel_map;
 namespace lullwick {
 
 // A record stream on the server's default source. Its read callback, on the loop's thread, is
-// the audio thread: it re-blocks the server's reads (1023 frames and odd partial ones) into
-// buffers of framesPerBuffer frames and hands channel 0 to the detector. Used with the loop
-// locked.
+// the audio thread: it re-blocks the server's reads (about framesPerRead frames, and odd
+// partial ones) into buffers of framesPerBuffer frames and hands channel 0 to the detector.
+// Used with the loop locked.
 class PulseRecordStream {
 public:
     static constexpr std::size_t framesPerBuffer = 1024;
+    // Most of what listening costs, in this process and in the server, is wake-ups: the
+    // server is asked for reads of this many frames (85 ms at 48000 Hz).
+    static constexpr std::size_t framesPerRead = 4096;
 
     // onMoved and onLost run on the loop's thread, with the loop locked. With a tap, the
     // levels of every buffer go to it too.
@@ -54,6 +57,7 @@ private:
     LevelTap* m_tap;
     FrameBlocker m_blocker{framesPerBuffer};
     std::size_t m_channels = 0;
+    double m_rate = 48000.0;
     // Set while the stream may be on a monitor: its buffers are dropped, never analysed.
     bool m_muted = false;
 };

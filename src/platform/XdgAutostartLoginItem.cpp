@@ -1,11 +1,11 @@
 #include "XdgAutostartLoginItem.h"
 
 #include "AppIdentity.h"
+#include "AtomicFile.h"
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <filesystem>
 #include <system_error>
@@ -115,16 +115,6 @@ QStringList withMainValue(const QStringList& lines, QLatin1String key, const QSt
     if (!written && !value.isNull() && endOfMain >= 0)
         result.insert(endOfMain, key + u'=' + value);
     return result;
-}
-
-std::optional<QString> writeAtomically(const QString& path, const QString& text) {
-    // Written beside and renamed over: the entry is the old one or the new one, never torn.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
-        return QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
-    if (file.write(text.toUtf8()) < 0 || !file.commit())
-        return QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
-    return std::nullopt;
 }
 
 std::optional<QStringList> readLines(const QString& path) {
@@ -241,7 +231,10 @@ std::optional<QString> XdgAutostartLoginItem::setEnabled(bool enabled) {
     // A link is replaced by a file of our own, never written through into a file elsewhere.
     if (entry.isSymLink() && !QFile::remove(m_entryPath))
         return QStringLiteral("cannot replace the link %1").arg(m_entryPath);
-    return writeAtomically(m_entryPath, text);
+    // The entry is the old one or the new one, never torn.
+    if (const auto problem = AtomicFile::write(m_entryPath, text.toUtf8()))
+        return QStringLiteral("cannot write %1: %2").arg(m_entryPath, *problem);
+    return std::nullopt;
 }
 
 } // namespace lullwick

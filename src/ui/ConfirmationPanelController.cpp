@@ -2,6 +2,7 @@
 
 #include "ConfirmationView.h"
 #include "FloatingPanel.h"
+#include "Placement.h"
 #include "ScreenChoice.h"
 #include "app/Timers.h"
 
@@ -35,9 +36,12 @@ void ConfirmationPanelController::show(bool videoPlaying, std::function<void()> 
     panel->setWindowTitle(tr("Lullwick: Sleep?"));
     if (const std::optional<QRect> visible = workingArea()) {
         // Centred across; the card's lower edge 55 % of the available height above its bottom.
+        // On a screen too short for that, the card keeps inside it.
         const QSize card = panel->cardSize();
-        panel->placeCard(QPoint(visible->x() + (visible->width() - card.width()) / 2,
-                                visible->y() + visible->height() * 45 / 100 - card.height()));
+        panel->placeCard(
+            placeInside(*visible, card,
+                        QPoint(visible->x() + (visible->width() - card.width()) / 2,
+                               visible->y() + visible->height() * 45 / 100 - card.height())));
     }
     // With no screen known the window system centres it, as it does any new window.
     m_panel = std::move(panel);

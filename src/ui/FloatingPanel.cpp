@@ -6,8 +6,6 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QVBoxLayout>
-#include <memory>
-#include <xcb/xcb.h>
 
 namespace lullwick {
 namespace {
@@ -24,25 +22,8 @@ QColor cardColor(const QPalette& palette, bool translucent) {
 } // namespace
 
 bool FloatingPanel::compositorRunning() {
-    auto* x11 = qApp ? qApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    if (!x11 || !x11->connection())
-        return true; // other platforms composite, or draw offscreen
-    xcb_connection_t* connection = x11->connection();
-    // A compositing manager owns the selection _NET_WM_CM_S<screen> (EWMH).
-    const QByteArray name = "_NET_WM_CM_S0";
-    const std::unique_ptr<xcb_intern_atom_reply_t, decltype(&free)> atom(
-        xcb_intern_atom_reply(
-            connection,
-            xcb_intern_atom(connection, 1, static_cast<uint16_t>(name.size()), name.constData()),
-            nullptr),
-        &free);
-    if (!atom || atom->atom == XCB_ATOM_NONE)
-        return false;
-    const std::unique_ptr<xcb_get_selection_owner_reply_t, decltype(&free)> owner(
-        xcb_get_selection_owner_reply(connection, xcb_get_selection_owner(connection, atom->atom),
-                                      nullptr),
-        &free);
-    return owner && owner->owner != XCB_WINDOW_NONE;
+    // Other platforms composite, or draw offscreen.
+    return X11Desktop::compositorRunning().value_or(true);
 }
 
 FloatingPanel::FloatingPanel(QWidget* content, qreal radius, Focus focus)

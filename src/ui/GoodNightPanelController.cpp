@@ -2,6 +2,7 @@
 
 #include "FloatingPanel.h"
 #include "GoodNightView.h"
+#include "Placement.h"
 #include "ScreenChoice.h"
 
 namespace lullwick {
@@ -20,9 +21,11 @@ void GoodNightPanelController::show() {
     panel->setWindowTitle(tr("Lullwick: Good night"));
     if (const std::optional<QRect> visible = workingArea()) {
         // The card's lower edge on the middle line of the available area, centred across.
+        // On a screen too short for that, the card keeps inside it.
         const QSize card = panel->cardSize();
-        panel->placeCard(QPoint(visible->x() + (visible->width() - card.width()) / 2,
-                                visible->y() + visible->height() / 2 - card.height()));
+        panel->placeCard(placeInside(*visible, card,
+                                     QPoint(visible->x() + (visible->width() - card.width()) / 2,
+                                            visible->y() + visible->height() / 2 - card.height())));
     }
     connect(panel.get(), &FloatingPanel::firstPainted, this, &GoodNightPanelController::shown);
     m_panel = std::move(panel);

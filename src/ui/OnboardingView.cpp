@@ -6,21 +6,43 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace lullwick {
 
 OnboardingView::OnboardingView(AppState& state, int page, QString pictures, QWidget* parent)
     : QWidget(parent), m_state(state), m_pictures(std::move(pictures)) {
     setObjectName(QStringLiteral("onboardingView"));
-    setFixedSize(fixedSize);
+    // As tall as the window is made: on a short screen the page scrolls above the footer.
+    setFixedWidth(fixedSize.width());
+    setMaximumHeight(fixedSize.height());
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
 
-    m_content = new QVBoxLayout;
-    m_content->setContentsMargins(40, 28, 40, 0);
-    column->addLayout(m_content, 1);
+    auto* scroll = new QScrollArea(this);
+    scroll->setObjectName(QStringLiteral("pageScroll"));
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setFocusPolicy(Qt::NoFocus);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->setWidgetResizable(true);
+    auto* area = new QWidget(scroll);
+    m_content = new QVBoxLayout(area);
+    m_content->setContentsMargins(contentMargins);
+    scroll->setWidget(area);
+    column->addWidget(scroll, 1);
+    // The scroll bar takes its width from the right padding, so the page keeps its width and
+    // its text wraps as in a full-size window.
+    QScrollBar* bar = scroll->verticalScrollBar();
+    connect(bar, &QScrollBar::rangeChanged, this, [this, bar](int, int maximum) {
+        QMargins margins = contentMargins;
+        if (maximum > 0)
+            margins.setRight(std::max(0, margins.right() - bar->sizeHint().width()));
+        m_content->setContentsMargins(margins);
+    });
 
     // The dots and the buttons share one cell, so the dots stay centred whatever buttons
     // are shown.
@@ -45,6 +67,8 @@ OnboardingView::OnboardingView(AppState& state, int page, QString pictures, QWid
     connect(m_back, &QPushButton::clicked, this, &OnboardingView::back);
     connect(m_forward, &QPushButton::clicked, this, &OnboardingView::forward);
     showPage(page);
+    // Every page has the room a full-size window gives it, scrolled where the window is shorter.
+    area->setMinimumHeight(fixedSize.height() - footer->sizeHint().height());
 }
 
 void OnboardingView::forward() {
@@ -62,7 +86,8 @@ void OnboardingView::back() {
 void OnboardingView::showPage(int page) {
     m_page = page;
     delete m_pageWidget;
-    m_pageWidget = createOnboardingPage(page, m_state, m_pictures, this);
+    // Made in the scrolled area itself: moving it there would take the focus its page gave.
+    m_pageWidget = createOnboardingPage(page, m_state, m_pictures, m_content->parentWidget());
     m_content->addWidget(m_pageWidget);
     m_dots->setCurrent(page);
     m_back->setVisible(page >= 1);

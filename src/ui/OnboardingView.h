@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QMargins>
 #include <QSize>
 #include <QWidget>
 
@@ -18,7 +19,10 @@ class OnboardingView : public QWidget {
 
 public:
     static constexpr int pageCount = 5;
+    // The window's size where the screen has room for it; only its height ever gives way.
     static constexpr QSize fixedSize{560, 620};
+    // Around the page: left, top, right, bottom.
+    static constexpr QMargins contentMargins{40, 28, 40, 0};
 
     // page must be in 0…pageCount - 1; pictures: the folder of the welcome picture.
     OnboardingView(AppState& state, int page, QString pictures, QWidget* parent = nullptr);

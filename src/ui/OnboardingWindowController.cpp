@@ -1,6 +1,7 @@
 #include "OnboardingWindowController.h"
 
 #include "OnboardingView.h"
+#include "Placement.h"
 #include "WindowActivation.h"
 
 #include <QCloseEvent>
@@ -44,9 +45,12 @@ void OnboardingWindowController::createWindow() {
     m_layout->setContentsMargins(0, 0, 0, 0);
     m_window->setFixedSize(OnboardingView::fixedSize);
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
         QRect frame(QPoint(), OnboardingView::fixedSize);
-        frame.moveCenter(screen->availableGeometry().center());
-        m_window->move(frame.topLeft());
+        frame.moveCenter(area.center());
+        // Its frame is not known before the window manager has framed it: see fitIntoScreen.
+        m_window->setFixedHeight(std::min(frame.height(), area.height()));
+        m_window->move(placeInside(area, m_window->size(), frame.topLeft()));
     }
     m_window->installEventFilter(this);
 
@@ -61,7 +65,32 @@ void OnboardingWindowController::createWindow() {
     }
 }
 
+void OnboardingWindowController::fitIntoScreen() {
+    const QRect frame = m_window->frameGeometry();
+    const QScreen* screen = m_window->screen();
+    if (m_fitted || !screen || frame == m_window->geometry())
+        return; // fitted already, or not framed yet
+    m_fitted = true;
+    // The title bar and the footer stay on a screen too short for the window, and the
+    // title bar never goes above it: the window then moves or gives up height.
+    const QRect area = screen->availableGeometry();
+    // On a scaled screen the frame's edges come rounded to whole device-independent pixels:
+    // one more for each of the top and the bottom edge keeps the rounding inside.
+    const int rounding = qFuzzyCompare(screen->devicePixelRatio(), 1.0) ? 0 : 2;
+    const int overflow = frame.height() + rounding - area.height();
+    if (overflow > 0)
+        m_window->setFixedHeight(m_window->height() - overflow);
+    const QSize fitted(frame.width(), frame.height() + rounding - std::max(overflow, 0));
+    const QPoint topLeft = placeInside(area, fitted, frame.topLeft());
+    if (topLeft != frame.topLeft())
+        m_window->move(topLeft);
+}
+
 bool OnboardingWindowController::eventFilter(QObject* watched, QEvent* event) {
+    // The window manager frames the window after it first comes on screen and then moves it.
+    if (watched == m_window.get() &&
+        (event->type() == QEvent::Move || event->type() == QEvent::Show))
+        fitIntoScreen();
     if (watched == m_window.get() && event->type() == QEvent::Close && m_window->isVisible()) {
         // After the window has finished closing, not from inside its close.
         const QPointer<OnboardingWindowController> self(this);

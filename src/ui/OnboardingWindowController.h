@@ -41,6 +41,8 @@ protected:
 
 private:
     void createWindow();
+    // Once the window manager has framed the window, keeps the frame inside the screen.
+    void fitIntoScreen();
 
     AppState& m_state;
     QString m_pictures;
@@ -48,6 +50,7 @@ private:
     QVBoxLayout* m_layout = nullptr;
     QPointer<OnboardingView> m_view;
     std::function<void()> m_onClose;
+    bool m_fitted = false;
 };
 
 } // namespace lullwick

@@ -24,7 +24,46 @@ xcb_window_t rootOf(xcb_connection_t* c) {
     return xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
 }
 
+// XCB_ATOM_NONE when no client ever named it: then no window manager or selection uses it.
+xcb_atom_t existingAtom(xcb_connection_t* c, const char* name) {
+    const auto reply = own(xcb_intern_atom_reply(
+        c, xcb_intern_atom(c, 1, static_cast<uint16_t>(qstrlen(name)), name), nullptr));
+    return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+}
+
 } // namespace
+
+std::optional<bool> X11Desktop::compositorRunning() {
+    xcb_connection_t* c = connection();
+    if (!c)
+        return std::nullopt;
+    // A compositing manager owns the selection _NET_WM_CM_S<screen> (EWMH).
+    const xcb_atom_t selection = existingAtom(c, "_NET_WM_CM_S0");
+    if (selection == XCB_ATOM_NONE)
+        return false;
+    const auto owner =
+        own(xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, selection), nullptr));
+    return owner && owner->owner != XCB_WINDOW_NONE;
+}
+
+void X11Desktop::requestActivation(quint32 window) {
+    xcb_connection_t* c = connection();
+    const xcb_atom_t active = c ? existingAtom(c, "_NET_ACTIVE_WINDOW") : xcb_atom_t(XCB_ATOM_NONE);
+    if (active == XCB_ATOM_NONE || !window)
+        return;
+    // _NET_ACTIVE_WINDOW: source 2 (a pager, acting for the user), no timestamp.
+    xcb_client_message_event_t message{};
+    message.response_type = XCB_CLIENT_MESSAGE;
+    message.format = 32;
+    message.window = window;
+    message.type = active;
+    message.data.data32[0] = 2;
+    message.data.data32[1] = XCB_CURRENT_TIME;
+    xcb_send_event(c, 0, rootOf(c),
+                   XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
+                   reinterpret_cast<const char*>(&message));
+    xcb_flush(c);
+}
 
 quint32 X11Desktop::inputFocus() {
     xcb_connection_t* c = connection();
@@ -57,14 +96,12 @@ std::optional<QRect> X11Desktop::activeWindowFrame() {
     xcb_connection_t* c = connection();
     if (!c)
         return std::nullopt;
-    const QByteArray name = "_NET_ACTIVE_WINDOW";
-    const auto atom = own(xcb_intern_atom_reply(
-        c, xcb_intern_atom(c, 1, static_cast<uint16_t>(name.size()), name.constData()), nullptr));
-    if (!atom || atom->atom == XCB_ATOM_NONE)
+    const xcb_atom_t atom = existingAtom(c, "_NET_ACTIVE_WINDOW");
+    if (atom == XCB_ATOM_NONE)
         return std::nullopt;
     const xcb_window_t root = rootOf(c);
     const auto property = own(xcb_get_property_reply(
-        c, xcb_get_property(c, 0, root, atom->atom, XCB_ATOM_WINDOW, 0, 1), nullptr));
+        c, xcb_get_property(c, 0, root, atom, XCB_ATOM_WINDOW, 0, 1), nullptr));
     if (!property || xcb_get_property_value_length(property.get()) != sizeof(xcb_window_t))
         return std::nullopt;
     const xcb_window_t active = *static_cast<xcb_window_t*>(xcb_get_property_value(property.get()));

@@ -152,17 +152,6 @@ def click(accessible, left=None):
     time.sleep(0.3)  # xdotool returns before the application has read the click
 
 
-def screenshot(folder, name, window="root", around=None):
-    # around: a window shot with a little of the desktop around it (its shadow).
-    os.makedirs(folder, exist_ok=True)
-    path = os.path.join(folder, name + ".png")
-    crop = []
-    if around:
-        x, y, width, height = window_geometry(around)
-        crop = ["-crop", f"{width + 20}x{height + 20}+{max(0, x - 10)}+{max(0, y - 10)}", "+repage"]
-    subprocess.run(["import", "-window", str(window), *crop, path], check=True, timeout=30)
-
-
 class Lullwick:
     # One settings folder to start the program in again and again; the sleep command records.
     def __init__(self, binary, settings=None, args=(), env=None):

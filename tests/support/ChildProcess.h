@@ -46,6 +46,10 @@ public:
     Q_DISABLE_COPY(ChildProcess)
 
     bool isStarted() const { return m_pid > 0; }
+    bool isRunning() {
+        wait(0);
+        return isStarted() && !m_status;
+    }
     pid_t pid() const { return m_pid; }
     // What it wrote so far.
     QString output() { return written(m_files[0]); }

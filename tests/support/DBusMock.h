@@ -1,9 +1,10 @@
 #pragma once
 
+#include "ChildProcess.h"
+
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
-#include <QProcess>
 #include <QTest>
 
 namespace lullwick {
@@ -22,21 +23,19 @@ public:
                    {"-m", "dbusmock", "--template", templateName, "--parameters", parameters}) {}
 
     DBusMock(QDBusConnection bus, QString name, const QStringList& pythonArguments)
-        : m_bus(std::move(bus)), m_name(std::move(name)) {
-        m_process.setStandardOutputFile(QProcess::nullDevice());
-        m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        m_process.start(QStringLiteral("/usr/bin/python3"), pythonArguments);
-    }
+        : m_bus(std::move(bus)), m_name(std::move(name)),
+          m_process(QStringLiteral("/usr/bin/python3"), pythonArguments) {}
     ~DBusMock() { stop(); }
 
     bool isRegistered() const { return m_bus.interface()->isServiceRegistered(m_name); }
 
-    // Polls the bus until the service owns its name.
-    bool waitUntilReady() const {
-        const auto settled = [this] {
-            return isRegistered() || m_process.state() == QProcess::NotRunning;
-        };
-        return QTest::qWaitFor(settled, timeoutMs) && isRegistered();
+    // Polls the bus until the service owns its name; what python complained of, if it did not.
+    bool waitUntilReady() {
+        const auto settled = [this] { return isRegistered() || !m_process.isRunning(); };
+        if (QTest::qWaitFor(settled, timeoutMs) && isRegistered())
+            return true;
+        qWarning().noquote() << m_process.errors();
+        return false;
     }
 
     // A blocking call to the service, for setting it up; true when it answered.
@@ -49,17 +48,15 @@ public:
 
     // Gone from the bus when this returns, before the next test asks.
     void stop() {
-        m_process.terminate();
-        if (!m_process.waitForFinished(10000))
-            m_process.kill();
-        m_process.waitForFinished(10000);
+        if (m_process.isRunning() && ::kill(m_process.pid(), SIGTERM) == 0)
+            m_process.wait(10000);
         (void)QTest::qWaitFor([this] { return !isRegistered(); }, 10000);
     }
 
 private:
     QDBusConnection m_bus;
     QString m_name;
-    QProcess m_process;
+    test::ChildProcess m_process;
 };
 
 } // namespace lullwick

@@ -1,18 +1,13 @@
 #pragma once
 
 #include "FakeAudioInput.h"
-#include "FakeClock.h"
 #include "FakeConfirmationPanel.h"
-#include "FakeGoodNightPanel.h"
 #include "FakeInhibitorSource.h"
 #include "FakeLoginItem.h"
 #include "FakeMicrophonePermission.h"
-#include "FakeSleepAction.h"
-#include "FakeSoundPlayer.h"
-#include "FakeSystemLog.h"
 #include "FakeTimers.h"
-#include "FakeWakeNotifier.h"
 #include "MemoryPreferencesStore.h"
+#include "SmallFakes.h"
 #include "app/AppState.h"
 
 #include <memory>

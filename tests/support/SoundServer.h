@@ -1,22 +1,32 @@
 #pragma once
 
-// The private sound server that scripts/with-sound-server starts around a test: a null sink,
-// a remap source on its monitor as the default "microphone", driven with pactl and paplay.
+// The private sound server that scripts/with-sound-server starts around a test, a room: the
+// default sink is the speakers, claps are played into a second sink, the room, whose monitor,
+// remapped, is the default source, the "microphone". Driven with pactl and paplay.
 
 #include "support/ChildProcess.h"
 
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QMap>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace lullwick::test {
 
 class SoundServer {
 public:
-    static QString sink() { return qEnvironmentVariable("LULLWICK_TEST_SINK"); }
-    static QString monitor() { return sink() + QStringLiteral(".monitor"); }
+    static QString room() { return qEnvironmentVariable("LULLWICK_TEST_ROOM"); }
+    static QString roomMonitor() { return room() + QStringLiteral(".monitor"); }
+    // The default sink: what plays there is the computer's own sound.
+    static QString speakers() { return qEnvironmentVariable("LULLWICK_TEST_SPEAKERS"); }
+    // The monitor of an output, which a microphone must never be taken for.
+    static QString monitor() { return speakers() + QStringLiteral(".monitor"); }
+    static bool isPipeWire() {
+        return qEnvironmentVariable("LULLWICK_TEST_SOUND_SERVER") == QLatin1String("pipewire");
+    }
     static QString microphone() { return qEnvironmentVariable("LULLWICK_TEST_SOURCE"); }
 
     // Runs a program to its end; its output, or a null string when it failed.
@@ -28,9 +38,11 @@ public:
     static bool setDefaultSource(const QString& name) {
         return !pactl({QStringLiteral("set-default-source"), name}).isNull();
     }
-    static bool play(const QString& scene) {
+    // Plays a scene into the room, where claps happen, or into another sink, and returns once
+    // it has been played.
+    static bool play(const QString& scene, const QString& sink = room()) {
         const QString file = QStringLiteral(LULLWICK_CORPUS_DIR "/%1.wav").arg(scene);
-        return !run(QStringLiteral("paplay"), {QStringLiteral("-d"), sink(), file}).isNull();
+        return !run(QStringLiteral("paplay"), {QStringLiteral("-d"), sink, file}).isNull();
     }
 
     // The record streams of clients, by index, with the source each is on (the streams of the
@@ -38,6 +50,43 @@ public:
     // microphone, is not among them: referenceStreams() lists it.
     static QMap<QString, QString> captureStreams() { return clientStreams(false); }
     static QMap<QString, QString> referenceStreams() { return clientStreams(true); }
+
+    // Moves a client's record stream to another source. PipeWire keeps the target of a moved
+    // stream once it is gone, hidden, and gives it to the next stream that gets the same node
+    // id, which then ignores a move to that same target: forgetMoves() clears them.
+    static bool moveStream(const QString& stream, const QString& source) {
+        if (isPipeWire()) {
+            const QString listing = pactl({"list", "source-outputs"});
+            const qsizetype at = listing.indexOf("Source Output #" + stream + u'\n');
+            const QString node =
+                listing.mid(listing.indexOf("object.id = \"", at) + 13).section(u'"', 0, 0);
+            if (at < 0 || node.isEmpty())
+                return false;
+            movedNodes().append(node);
+            forgetMoves();
+            movedNodes().append(node);
+        }
+        return !pactl({QStringLiteral("move-source-output"), stream, source}).isNull();
+    }
+    static void forgetMoves() {
+        for (const QString& node : std::exchange(movedNodes(), {}))
+            for (const char* key : {"target.object", "target.node"})
+                run(QStringLiteral("pw-metadata"), {"-d", node, key});
+    }
+
+    // Returns once what the sinks played so far has reached every record stream on `source`
+    // (false when it cannot tell): a recorder of its own has taken in three of the largest
+    // reads since.
+    static bool reachedStreamsOn(const QString& source) {
+        QTemporaryDir folder;
+        const QString file = folder.filePath(QStringLiteral("heard.raw"));
+        ChildProcess recorder(QStringLiteral("parec"),
+                              {"--raw", "--latency-msec=10", "--rate=48000", "--channels=1",
+                               "--format=float32le", "-d", source, file});
+        constexpr qint64 bytes = 3 * 4096 * sizeof(float);
+        return recorder.isStarted() &&
+               QTest::qWaitFor([&] { return QFileInfo(file).size() >= bytes; }, 10000);
+    }
 
     static pid_t serverPid() {
         return run("cat", {qEnvironmentVariable("LULLWICK_TEST_SERVER_PIDFILE")}).trimmed().toInt();
@@ -60,7 +109,8 @@ public:
     }
 
     // An idle null sink delays the first buffer by up to 2 s, which a real microphone does
-    // not: silence played for the life of this object keeps the sink clocking.
+    // not: silence played into the room (never the speakers) for the life of this object
+    // keeps it clocking.
     SoundServer() { startSilence(); }
     bool isReady() { return !microphone().isEmpty() && m_silence->isStarted(); }
 
@@ -85,9 +135,13 @@ private:
         return streams;
     }
 
+    static QStringList& movedNodes() {
+        static QStringList nodes;
+        return nodes;
+    }
     void startSilence() {
         m_silence.emplace("pacat", QStringList{"--playback", "--latency-msec=20", "--rate=48000",
-                                               "--channels=1", "--format=float32le", "-d", sink(),
+                                               "--channels=1", "--format=float32le", "-d", room(),
                                                "/dev/zero"});
     }
 

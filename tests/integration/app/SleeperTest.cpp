@@ -1,6 +1,7 @@
 #include "app/Sleeper.h"
 
-#include "support/FakeSystemLog.h"
+#include "support/SmallFakes.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -16,13 +17,12 @@ class SleeperTest : public QObject {
 
     // A stand-in sleep command: each run appends its arguments, one line, to NAME.log.
     QString script(const QString& name, const QString& then) {
-        QFile file(m_dir.filePath(name));
-        file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+        const QString path = m_dir.filePath(name);
         const QString log = QStringLiteral("#!/bin/sh\nline=$(printf '%s|' \"$@\")\n"
                                            "printf '%s\\n' \"$line\" >> '%1.log'\n");
-        file.write((then.startsWith(u'#') ? then : log.arg(file.fileName()) + then).toUtf8());
-        file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        return file.fileName();
+        writeFile(path, (then.startsWith(u'#') ? then : log.arg(path) + then).toUtf8());
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        return path;
     }
     // Children of this process still there, running or unreaped.
     static QByteArray children() {
@@ -30,9 +30,8 @@ class SleeperTest : public QObject {
         return file.open(QIODevice::ReadOnly) ? file.readAll().trimmed() : "unreadable";
     }
     QStringList runs(const QString& name) const {
-        QFile file(m_dir.filePath(name + QStringLiteral(".log")));
-        file.open(QIODevice::ReadOnly);
-        return QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts);
+        return QString::fromUtf8(readFile(m_dir.filePath(name + QStringLiteral(".log"))))
+            .split(u'\n', Qt::SkipEmptyParts);
     }
 
 private slots:
@@ -52,7 +51,6 @@ private slots:
         QTest::newRow("killed by a signal") << "kill -KILL $$" << "exit 1" << 2 << 2;
         QTest::newRow("not executable") << "not executable" << "exit 1" << 0 << 2;
         QTest::newRow("bad interpreter") << "#!/nonexistent/interpreter\n" << "exit 1" << 0 << 2;
-        QTest::newRow("a directory") << "directory" << "exit 1" << 0 << 2;
         QTest::newRow("a bare name, even on PATH") << "bare" << "exit 1" << 0 << 2;
         QTest::newRow("exits 1, no fallback") << "exit 1" << "none" << 2 << 0;
         QTest::newRow("exits 1, fallback missing") << "exit 1" << "missing" << 2 << 0;
@@ -67,8 +65,9 @@ private slots:
         // Arguments go to the program unchanged, never through a shell; the fallback's status
         // leads nowhere.
         const QString absent = m_dir.filePath(QStringLiteral("absent"));
-        const QHash<QString, QString> special{{"directory", m_dir.path()}, {"bare", "primary"}};
-        const QString path = special.value(primary, script(QStringLiteral("primary"), primary));
+        const QString path = primary == QLatin1String("bare")
+                                 ? QStringLiteral("primary")
+                                 : script(QStringLiteral("primary"), primary);
         if (primary == QLatin1String("not executable"))
             QFile::setPermissions(path, QFile::ReadOwner);
         const QString fallbackPath =

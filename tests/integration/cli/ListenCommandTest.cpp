@@ -3,6 +3,7 @@
 #include "support/SoundServer.h"
 
 #include <QRegularExpression>
+#include <QScopeGuard>
 
 using lullwick::test::SoundServer;
 
@@ -41,9 +42,9 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(heard.match(listener.output()).hasMatch(), 10000);
 
         // As the application does, it starts capture again after a notice.
-        const QString stream = SoundServer::captureStreams().firstKey();
-        QVERIFY(
-            !SoundServer::pactl({"move-source-output", stream, SoundServer::monitor()}).isNull());
+        auto forget = qScopeGuard([] { SoundServer::forgetMoves(); });
+        QVERIFY(SoundServer::moveStream(SoundServer::captureStreams().firstKey(),
+                                        SoundServer::monitor()));
         const QString restarted = "audio configuration changed, restarting capture\n" + listening;
         QTRY_VERIFY_WITH_TIMEOUT(listener.output().endsWith(restarted), 10000);
         ::kill(listener.pid(), signal);

@@ -18,12 +18,36 @@ namespace {
 
 QString loadMicrophone(const QString& name) {
     return SoundServer::pactl({"load-module", "module-remap-source", "source_name=" + name,
-                               "master=" + SoundServer::monitor()});
+                               "master=" + SoundServer::roomMonitor()});
 }
 // The server's own microphone and those loaded here are its only remap sources.
 bool unloadMicrophones() {
     return !SoundServer::pactl({"unload-module", "module-remap-source"}).isNull();
 }
+
+// The real capture, counting what the application asks of it.
+class CountedInput : public AudioInput {
+public:
+    CountedInput() {
+        connect(&m_real, &AudioInput::configurationChanged, this,
+                &AudioInput::configurationChanged);
+    }
+    std::optional<DetectorError> start(ClapDetector& detector) override {
+        watching = false;
+        const auto error = m_real.start(detector);
+        ++starts;
+        return error;
+    }
+    void stop() override { watching = false, m_real.stop(); }
+    bool watch() override { return watching = m_real.watch(); }
+    bool isRunning() const override { return m_real.isRunning(); }
+
+    int starts = 0;
+    bool watching = false;
+
+private:
+    PulseAudioInput m_real;
+};
 
 } // namespace
 
@@ -115,9 +139,9 @@ private slots:
     }
 
     void noticesWhatHappensToItsStream_data() {
-        QTest::addColumn<QStringList>("command"); // pactl arguments; %1 is the stream's index
+        QTest::addColumn<QStringList>("command"); // pactl arguments, or a move of the stream
         // clang-format off
-        QTest::newRow("moved to a monitor") << QStringList{"move-source-output", "%1", SoundServer::monitor()};
+        QTest::newRow("moved to a monitor") << QStringList{"move", SoundServer::monitor()};
         QTest::newRow("a monitor made the default") << QStringList{"set-default-source", SoundServer::monitor()};
         // clang-format on
     }
@@ -127,13 +151,14 @@ private slots:
         PulseAudioInput input;
         QSignalSpy changed(&input, &AudioInput::configurationChanged);
         QVERIFY(!input.start(detector));
-        command.replaceInStrings("%1", SoundServer::captureStreams().firstKey());
-        QVERIFY(!SoundServer::pactl(command).isNull());
+        auto forget = qScopeGuard([] { SoundServer::forgetMoves(); });
+        const QString stream = SoundServer::captureStreams().firstKey();
+        QVERIFY(command.first() == "move" ? SoundServer::moveStream(stream, command.last())
+                                          : !SoundServer::pactl(command).isNull());
         QTRY_VERIFY_WITH_TIMEOUT(changed.count() >= 1 && input.isRunning(), 10000);
-        // Wherever the stream is now, what the speakers play is not analysed; it reaches a
-        // record stream a few fragments after paplay has drained.
-        QVERIFY(SoundServer::play(QStringLiteral("p01_double_040_quiet")));
-        QTest::qWait(500);
+        // Wherever the stream is now, what the speakers play is not analysed.
+        QVERIFY(SoundServer::play(QStringLiteral("p01_double_040_quiet"), SoundServer::speakers()));
+        QVERIFY(SoundServer::reachedStreamsOn(SoundServer::monitor()));
         input.stop();
         QVERIFY(SoundServer::setDefaultSource(SoundServer::microphone()));
         QCOMPARE(detector.lastOnsetAt(), 0.0);
@@ -164,7 +189,7 @@ private slots:
         // The application's listening decisions on real capture and real timers.
         FakeServices f;
         f.store.values.insert(QStringLiteral("hasCompletedOnboarding"), true);
-        PulseAudioInput input;
+        CountedInput input;
         QtTimers timers;
         AppState state({f.store, f.log, f.microphone, f.loginItem, input, f.wake, f.clock, f.sounds,
                         f.inhibitors, f.sleeper, timers},
@@ -173,14 +198,20 @@ private slots:
             QTRY_VERIFY(state.detectorRunning());
             QVERIFY(loss == "server" ? SoundServer::kill() : unloadMicrophones());
         }
-        // Restarts and retries after the loss are due within a second: none may open anything.
+        // The restart and retries after the loss, until the server is watched: none may open
+        // anything.
         QTRY_VERIFY_WITH_TIMEOUT(
             !state.detectorRunning() && SoundServer::captureStreams().isEmpty(), 5000);
-        QTest::qWait(1000);
+        const int tried = input.starts;
+        QTRY_VERIFY_WITH_TIMEOUT(input.watching || input.starts >= tried + 2, 5000);
         QVERIFY(!state.detectorRunning() && SoundServer::captureStreams().isEmpty());
 
         const QDeadlineTimer soon(2000);
         QVERIFY(loss == "server" ? m_server.restart() : !loadMicrophone(back).isNull());
+        // WirePlumber goes back to a default chosen before, a monitor earlier tests set, rather
+        // than to a new source: there, the new microphone is made the default as a user would.
+        if (loss == "from the start" && SoundServer::isPipeWire())
+            QVERIFY(SoundServer::setDefaultSource(back));
         QTRY_VERIFY_WITH_TIMEOUT(state.detectorRunning(), 5000);
         QVERIFY(!soon.hasExpired());
         QCOMPARE(SoundServer::captureStreams().values(), QStringList{back});

@@ -1,6 +1,6 @@
 // Rewrites one settings value until it is killed, for settings_kill_loop.py. Says first what
-// the file held when it started ("read N", -1 for no file, or "torn"), then "wrote N" after
-// each save of round N.
+// the file held when it started ("read N", -1 for no file, or "torn"), then "writing N" and
+// "wrote N" before and after each save of round N.
 
 #include "platform/FilePreferencesStore.h"
 
@@ -36,7 +36,10 @@ int main(int argc, char** argv) {
         return 1;
     }
     std::printf("read %lld\n", static_cast<long long>(*found));
-    for (qint64 round = *found + 1; store.setValue(key, payload(round)); ++round)
+    for (qint64 round = *found + 1;; ++round) {
+        std::printf("writing %lld\n", static_cast<long long>(round));
+        if (!store.setValue(key, payload(round)))
+            return 1;
         std::printf("wrote %lld\n", static_cast<long long>(round));
-    return 1;
+    }
 }

@@ -2,10 +2,14 @@
 
 #include "platform/XdgAutostartLoginItem.h"
 
+#include "support/ChildProcess.h"
+#include "support/TestFiles.h"
+
 #include <QDir>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <csignal>
+#include <sys/resource.h>
 
 using namespace lullwick;
 
@@ -17,23 +21,13 @@ class XdgAutostartLoginItemTest : public QObject {
     const QString m_entry = m_folder + QStringLiteral("/org.lullwick.Lullwick.desktop");
     const QString m_program = QStringLiteral("/usr/bin/lullwick");
 
-    static void write(const QString& path, const QByteArray& content) {
-        QDir().mkpath(QFileInfo(path).absolutePath());
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
-    }
-    static QByteArray read(const QString& path) {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
     // desktop-file-validate's complaints, and the Exec line.
     QString validatedExec() {
-        QProcess validator;
-        validator.setProcessChannelMode(QProcess::MergedChannels);
-        validator.start(QStringLiteral("desktop-file-validate"), {m_entry});
-        validator.waitForFinished(30000);
-        const QString exec = QString::fromUtf8(read(m_entry)).section(QStringLiteral("\nExec="), 1);
-        return QString::fromUtf8(validator.readAll()) + exec.section(u'\n', 0, 0);
+        test::ChildProcess validator(QStringLiteral("desktop-file-validate"), {m_entry});
+        validator.wait(30000);
+        const QString exec =
+            QString::fromUtf8(readFile(m_entry)).section(QStringLiteral("\nExec="), 1);
+        return validator.output() + validator.errors() + exec.section(u'\n', 0, 0);
     }
 
 private slots:
@@ -76,13 +70,13 @@ private slots:
     }
     void someoneElsesEntryIsSwitchedInPlaceAndKept() {
         QFETCH(QByteArray, users);
-        write(m_entry, users);
+        QVERIFY(writeFile(m_entry, users));
         XdgAutostartLoginItem item(m_entry, m_program);
         QTEST(item.isEnabled(), "enabled");
         for (bool enabled : {true, false, true}) {
             QCOMPARE(item.setEnabled(enabled), std::nullopt);
             QCOMPARE(item.isEnabled(), enabled);
-            QTEST(read(m_entry), enabled ? "switchedOn" : "switchedOff");
+            QTEST(readFile(m_entry), enabled ? "switchedOn" : "switchedOff");
         }
     }
 
@@ -90,12 +84,12 @@ private slots:
     void linksAreReplacedNotWrittenThrough() {
         const QString elsewhere = m_config.filePath(QStringLiteral("shared.desktop"));
         const QByteArray shared = "[Desktop Entry]\nType=Application\nName=L\nExec=lullwick\n";
-        write(elsewhere, shared);
+        QVERIFY(writeFile(elsewhere, shared));
         QVERIFY(QDir().mkpath(m_folder) && QFile::link(elsewhere, m_entry));
         XdgAutostartLoginItem item(m_entry, m_program);
         QCOMPARE(item.setEnabled(false), std::nullopt);
         QVERIFY(!item.isEnabled() && !QFileInfo(m_entry).isSymLink());
-        QCOMPARE(read(elsewhere), shared);
+        QCOMPARE(readFile(elsewhere), shared);
         QVERIFY(QFile::remove(m_entry) && QFile::link(m_config.filePath("gone"), m_entry));
         QCOMPARE(item.setEnabled(false), std::nullopt);
         QVERIFY(!QFileInfo(m_entry).isSymLink());
@@ -103,7 +97,7 @@ private slots:
 
     void blockedPlacesFailWithAReason() {
         // Root ignores permission bits, so plain files and folders are in the way instead.
-        write(m_folder, "not a folder");
+        QVERIFY(writeFile(m_folder, "not a folder"));
         XdgAutostartLoginItem item(m_entry, m_program);
         QVERIFY(item.setEnabled(true).value_or(QString()).contains(m_folder));
         QVERIFY(QFile::remove(m_folder) && QDir().mkpath(m_entry));
@@ -111,12 +105,29 @@ private slots:
         QVERIFY(item.setEnabled(true));
     }
 
+    // Cut short halfway, as a full disk would (here the file size limit, which binds root too).
+    void aWriteThatFailsHalfwayLeavesTheOldEntry() {
+        QCOMPARE(XdgAutostartLoginItem(m_entry, m_program).setEnabled(true), std::nullopt);
+        const QByteArray old = readFile(m_entry);
+        rlimit unlimited{};
+        getrlimit(RLIMIT_FSIZE, &unlimited);
+        const rlimit halfway{rlim_t(old.size() / 2), unlimited.rlim_max};
+        std::signal(SIGXFSZ, SIG_IGN);
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &halfway), 0);
+        const auto problem =
+            XdgAutostartLoginItem(m_entry, "/opt/lullwick/bin/lw").setEnabled(true);
+        setrlimit(RLIMIT_FSIZE, &unlimited);
+        QVERIFY(problem.value_or(QString()).contains(m_entry));
+        QCOMPARE(readFile(m_entry), old);
+        QCOMPARE(QDir(m_folder).entryList(QDir::Files | QDir::Hidden).size(), 1);
+    }
+
     void startProgramAndPlace() {
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_config.path()));
         QCOMPARE(XdgAutostartLoginItem::defaultEntryPath(), m_entry);
         const auto at = [this](const char* name) { return m_config.filePath(QLatin1String(name)); };
         for (const char* name : {"installed", "build"})
-            write(at(name), "#!/bin/sh\n");
+            QVERIFY(writeFile(at(name), "#!/bin/sh\n"));
         QVERIFY(QFile::link(at("installed"), at("link")));
         // The installed file reached through a link; a build tree; a program replaced by an
         // upgrade while it runs; nothing installed.

@@ -1,9 +1,15 @@
+// The analysis of sound files and its plot.
+
 #include "cli/AnalyzeCommand.h"
 
+#include "cli/AnalysisPlot.h"
 #include "support/AnalyzeRun.h"
 
+#include <QSvgRenderer>
 #include <QTemporaryDir>
 #include <QTest>
+#include <array>
+#include <cmath>
 #include <sndfile.h>
 #include <vector>
 
@@ -18,6 +24,15 @@ class AnalyzeCommandTest : public QObject {
     static QString analyze(const QString& path) {
         const AnalyzeRun run(path, Sensitivity::medium);
         return QString::number(run.status) + u'|' + run.out + u'|' + run.err;
+    }
+    // With a plot: the times of the claps, then of the double claps it printed.
+    static std::array<std::vector<double>, 2> plot(const QString& path, const QString& picture) {
+        AnalyzeOptions options;
+        options.plotPath = picture;
+        std::array<std::vector<double>, 2> times;
+        for (const QString& line : AnalyzeRun(path, options).out.split(u'\n', Qt::SkipEmptyParts))
+            times[line.startsWith(u"double")].push_back(line.section(u' ', 1).toDouble());
+        return times;
     }
 
     // Channel 0 claps at 1.0 s and 1.4 s; channel 1, where there is one, at 2.0 s and 2.3 s.
@@ -63,7 +78,51 @@ private slots:
             QCOMPARE(result.count(u'\n'), 1);
         }
     }
+
+    // The marks at the printed event times, the threshold at medium's 0.12 over the silence;
+    // the same picture every run, and SVG by name.
+    void plotsTheEventsWhereTheyWerePrinted() {
+        const QString scene = writeScene(SF_FORMAT_WAV | SF_FORMAT_PCM_16, 1, 48000, 3.0);
+        const QString png = m_dir.filePath(QStringLiteral("a.png"));
+        const auto [claps, doubleClaps] = plot(scene, png);
+        plot(scene, m_dir.filePath(QStringLiteral("b.png")));
+        const QImage image(png);
+        QVERIFY(claps.size() == 2 && image.size() == QSize(1600, 600) &&
+                image == QImage(m_dir.filePath(QStringLiteral("b.png"))));
+        const QRect area = AnalysisPlot::plotArea(image.size());
+        // The centre of each run of the colour, one step at a time from `from` across the area.
+        const auto runs = [&](QPoint from, QPoint step, QRgb colour) {
+            std::vector<int> centres;
+            for (QPoint p = from; area.contains(p); p += step) {
+                const QPoint start = p;
+                while (area.contains(p) && image.pixel(p) == colour)
+                    p += step;
+                if (p != start)
+                    centres.push_back(QPoint::dotProduct(start + p - step, step) / 2);
+            }
+            return centres;
+        };
+        // Each mark within a pixel of the column its time falls in.
+        const auto marks = [&](int y, QRgb colour, const std::vector<double>& times) {
+            const std::vector<int> xs = runs({area.left(), y}, {1, 0}, colour);
+            return std::equal(
+                xs.begin(), xs.end(), times.begin(), times.end(), [&](int x, double t) {
+                    return std::abs(x - area.left() - int(std::floor(t / 3.0 * area.width()))) <= 1;
+                });
+        };
+        QVERIFY(marks(area.top() + 2, AnalysisPlot::clapColour, claps));
+        QVERIFY(marks(area.bottom() - AnalysisPlot::markBand / 2, AnalysisPlot::doubleClapColour,
+                      doubleClaps));
+        const std::vector<int> line =
+            runs(area.topLeft() + QPoint(20, 0), {0, 1}, AnalysisPlot::thresholdColour);
+        const double db = 20 * std::log10(0.12);
+        QVERIFY(line.size() == 1 &&
+                std::abs(line[0] - area.top() - std::lround(-db / 80 * (area.height() - 1))) <= 1);
+        const QString svg = m_dir.filePath(QStringLiteral("plot.svg"));
+        QCOMPARE(plot(scene, svg)[1].size(), std::size_t{1});
+        QCOMPARE(QSvgRenderer(svg).viewBox(), QRect(0, 0, 1600, 600));
+    }
 };
 
-QTEST_GUILESS_MAIN(AnalyzeCommandTest)
+QTEST_MAIN(AnalyzeCommandTest)
 #include "AnalyzeCommandTest.moc"

@@ -1,4 +1,9 @@
+// The listening hours: which minutes they hold, their description, and how they are stored.
+
 #include "core/Schedule.h"
+
+#include "core/ScheduleWindow.h"
+#include "support/WindowLists.h"
 
 #include <QTest>
 
@@ -6,9 +11,7 @@ using namespace lullwick;
 
 namespace {
 
-ScheduleWindow window(std::int64_t start, std::int64_t end, bool enabled = true) {
-    return ScheduleWindow{QUuid::createUuid(), start, end, enabled};
-}
+const QUuid someId = QUuid::fromString(QStringLiteral("3f2504e0-4f89-11d3-9a0c-0305e82c3301"));
 
 } // namespace
 
@@ -22,11 +25,11 @@ private slots:
         QTest::addColumn<int>("minute");
         QTest::addColumn<bool>("allowed");
         QTest::addColumn<int>("next");
-        const ScheduleWindows night{window(1260, 420)}, lunch{window(720, 840)};
-        QTest::newRow("overnight, at its start") << night << 1260 << true << 1260;
-        QTest::newRow("overnight, after midnight") << night << 0 << true << 1260;
-        QTest::newRow("overnight, at its end") << night << 420 << false << 1260;
-        QTest::newRow("overnight, a minute before its start") << night << 1259 << false << 1260;
+        const ScheduleWindows lunch{window(720, 840)};
+        QTest::newRow("overnight, at its start") << night() << 1260 << true << 1260;
+        QTest::newRow("overnight, after midnight") << night() << 0 << true << 1260;
+        QTest::newRow("overnight, at its end") << night() << 420 << false << 1260;
+        QTest::newRow("overnight, a minute before its start") << night() << 1259 << false << 1260;
         QTest::newRow("day, a minute before its end") << lunch << 839 << true << 720;
         QTest::newRow("day, at its end") << lunch << 840 << false << 720;
         QTest::newRow("day, a minute before its start") << lunch << 719 << false << 720;
@@ -56,6 +59,54 @@ private slots:
         QCOMPARE(describeWindows({window(1, 2, false)}, text), QStringLiteral("No hours set"));
         QCOMPARE(describeWindows({window(900, 60), window(5, 6, false), window(0, 0)}, text),
                  QStringLiteral("<900> \u2013 <60>  \u00B7  <0> \u2013 <0>"));
+    }
+
+    void roundTripKeepsEveryFieldAndTheOrder() {
+        const ScheduleWindows windows{window(1260, 420), window(0, 0, false)};
+        QCOMPARE(decodeScheduleWindows(encodeScheduleWindows(windows)), windows);
+        QCOMPARE(encodeScheduleWindows({{someId, 1260, 420, true}}),
+                 QByteArray(R"([{"endMinutes":420,"id":"3F2504E0-4F89-11D3-9A0C-0305E82C3301",)"
+                            R"("isEnabled":true,"startMinutes":1260}])"));
+        // Any member order, lower-case ids and members of later versions are read.
+        QCOMPARE(decodeScheduleWindows(R"([{"isEnabled":false,"note":"x","endMinutes":60,)"
+                                       R"("startMinutes":30,"id":"3f2504e0-4f89-11d3-9a0c-)"
+                                       R"(0305e82c3301"}])"),
+                 (ScheduleWindows{{someId, 30, 60, false}}));
+        QCOMPARE(decodeScheduleWindows(R"({"id":1})"), std::nullopt); // a list or nothing
+    }
+
+    // Each row spoils one element that follows a good one; ID stands for most of a good id.
+    void unusableValuesAreRejectedWhole_data() {
+        QTest::addColumn<QByteArray>("element");
+        const auto with = [](const char* from, const char* to) {
+            return QByteArray(R"({"id":"ID01","startMinutes":1,"endMinutes":2,"isEnabled":true})")
+                .replace(from, to);
+        };
+        QTest::newRow("not an object") << QByteArray("42");
+        QTest::newRow("torn JSON") << QByteArray("{");
+        QTest::newRow("missing id") << with(R"("id":"ID01",)", "");
+        QTest::newRow("id in braces") << with("ID01", "{ID01}");
+        QTest::newRow("id with a letter out of hex") << with("ID01", "ID0G");
+        QTest::newRow("isEnabled as number") << with("true", "1");
+        QTest::newRow("start as text") << with(":1,", ":\"1\",");
+        QTest::newRow("start with a fraction") << with(":1,", ":1.5,");
+        QTest::newRow("start negative") << with(":1,", ":-1,");
+        QTest::newRow("end at 1440") << with(":2,", ":1440,");
+    }
+    void unusableValuesAreRejectedWhole() {
+        QFETCH(QByteArray, element);
+        const auto decode = [](QByteArray json) {
+            return decodeScheduleWindows(json.replace("ID", "3F2504E0-4F89-11D3-9A0C-0305E82C33"));
+        };
+        const QByteArray good = R"({"id":"ID01","startMinutes":1,"endMinutes":2,"isEnabled":true})";
+        QCOMPARE(decode("[" + good + "]").value_or(ScheduleWindows()).size(), 1);
+        QCOMPARE(decode("[" + good + "," + element + "]"), std::nullopt);
+    }
+
+    void legacyWindowIsEnabledWithAFreshId() {
+        const ScheduleWindow a = legacyScheduleWindow(1320, 360);
+        QCOMPARE(a, (ScheduleWindow{a.id, 1320, 360, true}));
+        QVERIFY(!a.id.isNull() && a.id != legacyScheduleWindow(1320, 360).id);
     }
 };
 

@@ -1,5 +1,7 @@
 #include "platform/FilePreferencesStore.h"
 
+#include "support/TestFiles.h"
+
 #include <QDir>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -21,17 +23,8 @@ class FilePreferencesStoreTest : public QObject {
     QString path() const { return folder() + QStringLiteral("/settings.json"); }
     const FilePreferencesStore::Warn m_warn = [this](const QString& line) { m_warnings << line; };
 
-    static QByteArray readAll(const QString& path) {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
     static QJsonValue saved(const QString& path, const char* key) {
-        return QJsonDocument::fromJson(readAll(path)).object().value(QLatin1String(key));
-    }
-    void write(const QString& path, const QByteArray& data) {
-        QDir().mkpath(QFileInfo(path).absolutePath());
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(data) == data.size());
+        return QJsonDocument::fromJson(readFile(path)).object().value(QLatin1String(key));
     }
 
 private slots:
@@ -42,7 +35,7 @@ private slots:
 
     void valuesKeepTheirTypeThroughTheFile() {
         // Hand-edited values of other types are kept as they are.
-        write(path(), R"({"future":{"a":[1]},"ratio":1.5})");
+        QVERIFY(writeFile(path(), R"({"future":{"a":[1]},"ratio":1.5})"));
         // A string that reads like a Boolean stays a string.
         const QVariantList values{false, QStringLiteral("true"), qint64(1320),
                                   QByteArray("[\x01\xff]")};
@@ -65,7 +58,7 @@ private slots:
     void aLinkedFileIsWrittenThroughItsLink() {
         // As a dotfiles repository links it: relative, into another folder.
         const QString target = m_dir.filePath(QStringLiteral("dotfiles/lullwick.json"));
-        write(target, R"({"enabled":true})");
+        QVERIFY(writeFile(target, R"({"enabled":true})"));
         QVERIFY(QDir().mkpath(folder()) && QFile::link("../dotfiles/lullwick.json", path()));
         FilePreferencesStore store(path(), m_warn);
         QCOMPARE(store.value(QStringLiteral("enabled")), QVariant(true));
@@ -86,7 +79,7 @@ private slots:
         QFETCH(bool, diskFull);
         const QByteArray old = R"({"enabled":true,"sensitivity":"high"})";
         const QString oldPath = diskFull ? path() : folder();
-        write(oldPath, old);
+        QVERIFY(writeFile(oldPath, old));
         FilePreferencesStore store(path(), m_warn);
         // Writes beyond 8 bytes fail with EFBIG, as a full disk's fail with ENOSPC.
         rlimit unlimited{};
@@ -101,7 +94,7 @@ private slots:
         QCOMPARE(m_warnings.size(), 1);
         QVERIFY(m_warnings[0].contains(path()) && !m_warnings[0].contains(u'\n'));
         QCOMPARE(store.value(QStringLiteral("enabled")), QVariant(false));
-        QCOMPARE(readAll(oldPath), old);
+        QCOMPARE(readFile(oldPath), old);
         QCOMPARE(QDir(folder()).entryList(QDir::Files | QDir::Hidden).size(), diskFull ? 1 : 0);
 
         // Once saving works again, the next change saves the ones kept in memory too.
@@ -126,7 +119,7 @@ private slots:
             if (content == "pipe")
                 QCOMPARE(mkfifo(QFile::encodeName(path()).constData(), 0600), 0);
             else
-                write(path(), content);
+                QVERIFY(writeFile(path(), content));
             // Unbounded, a huge file would stall the start and the others would never end.
             FilePreferencesStore store(path(), m_warn);
             QVERIFY(!store.value(QStringLiteral("enabled")).isValid());
@@ -140,7 +133,7 @@ private slots:
         const QString first = folder() + u'/' + aside[0];
         QVERIFY(m_warnings.join(u' ').contains(first));
         if (content.startsWith('{') || content.startsWith('['))
-            QCOMPARE(readAll(first), content);
+            QCOMPARE(readFile(first), content);
     }
 };
 

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "support/FakeServices.h"
+#include "FakeServices.h"
+#include "WindowLists.h"
 
 #include <QCoreApplication>
 #include <optional>
@@ -66,18 +67,6 @@ struct StateFixture {
             QCoreApplication::processEvents();
     }
 };
-
-// clang-format off
-// Start and end of each window, "off" when disabled: "1260-420 720-840off".
-inline QString hours(const ScheduleWindows& windows) {
-    QStringList parts;
-    for (const ScheduleWindow& w : windows)
-        parts << QStringLiteral("%1-%2%3").arg(w.startMinutes).arg(w.endMinutes).arg(w.isEnabled ? "" : "off");
-    return parts.join(u' ');
-}
-
-inline ScheduleWindows night() { return {ScheduleWindow{QUuid::createUuid(), 1260, 420, true}}; }
-// clang-format on
 
 } // namespace lullwick
 
