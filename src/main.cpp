@@ -9,12 +9,15 @@
 #include "platform/CanberraSoundPlayer.h"
 #include "platform/DBusApplicationService.h"
 #include "platform/DBusInhibitorSource.h"
+#include "platform/DisplayStartup.h"
 #include "platform/FilePreferencesStore.h"
 #include "platform/FreedesktopNotifier.h"
+#include "platform/InstanceLock.h"
 #include "platform/LogindWakeNotifier.h"
 #include "platform/PulseAudioInput.h"
 #include "platform/QtTimers.h"
 #include "platform/QuitOnSignals.h"
+#include "platform/SessionBus.h"
 #include "platform/StoredMicrophonePermission.h"
 #include "platform/SyslogSystemLog.h"
 #include "platform/SystemClock.h"
@@ -27,55 +30,22 @@
 
 #include <QApplication>
 #include <QCoreApplication>
-#include <QDBusConnection>
-#include <QDir>
-#include <QFileInfo>
-#include <QLockFile>
-#include <QStandardPaths>
 #include <cstdio>
-#include <cstdlib>
 #include <optional>
-#include <unistd.h>
 
 namespace {
 
 using namespace lullwick;
 
-QString g_display;
-QtMessageHandler g_previousHandler = nullptr;
-
-// While the platform plugin starts, Qt reports a missing display as a page of warnings and
-// an abort; the user gets one line and a plain exit instead.
-void startupMessageHandler(QtMsgType type, const QMessageLogContext& context, const QString& text) {
-    if (type == QtFatalMsg) {
-        std::fprintf(stderr,
-                     "Lullwick: cannot connect to the display \"%s\"; the tray application "
-                     "needs a running desktop session.\n",
-                     qPrintable(g_display));
-        std::fflush(stderr);
-        _exit(1);
-    }
-    if (QByteArray(context.category ? context.category : "").startsWith("qt.qpa"))
-        return;
-    if (g_previousHandler)
-        g_previousHandler(type, context, text);
-}
-
-// Plain file paths only: no shell, no search path.
+// Plain file paths only: no shell, no search path. Not given is fine.
 bool checkProgram(const QString& option, const QString& path) {
     if (path.isEmpty())
         return true;
-    const QFileInfo info(path);
-    const char* problem = nullptr;
-    if (!QDir::isAbsolutePath(path))
-        problem = "is not an absolute path";
-    else if (!info.exists())
-        problem = "does not exist";
-    else if (!info.isFile() || !info.isExecutable())
-        problem = "is not an executable file";
+    const std::optional<QString> problem = Sleeper::problemWith(path);
     if (!problem)
         return true;
-    std::fprintf(stderr, "lullwick: %s %s %s\n", qPrintable(option), qPrintable(path), problem);
+    std::fprintf(stderr, "lullwick: %s %s %s\n", qPrintable(option), qPrintable(path),
+                 qPrintable(*problem));
     return false;
 }
 
@@ -93,26 +63,6 @@ std::optional<Sleeper::Command> sleepFallback(const Invocation& invocation) {
     if (!invocation.sleepCommand.isEmpty() && invocation.sleepFallback.isEmpty())
         return std::nullopt;
     return sleepCommand(invocation.sleepFallback, "/usr/bin/loginctl");
-}
-
-// The session bus where there is one. With none announced, libdbus would launch a stray bus
-// of its own for us (X11 autolaunch); the usual systemd place is tried instead.
-QDBusConnection sessionBus() {
-    if (qEnvironmentVariableIsSet("DBUS_SESSION_BUS_ADDRESS"))
-        return QDBusConnection::sessionBus();
-    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    const QString socket = runtime + QStringLiteral("/bus");
-    if (runtime.isEmpty() || !QFileInfo(socket).exists())
-        return QDBusConnection(QStringLiteral("lullwick-no-session-bus"));
-    return QDBusConnection::connectToBus(QStringLiteral("unix:path=") + socket,
-                                         QStringLiteral("lullwick-session"));
-}
-
-QString lockPath() {
-    QString folder = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (folder.isEmpty() || !QFileInfo(folder).isDir())
-        folder = QDir::tempPath();
-    return folder + QStringLiteral("/lullwick-%1.lock").arg(getuid());
 }
 
 // What the autostart entry passes on, so that the next login sleeps the same way.
@@ -140,36 +90,27 @@ int runTray(const Invocation& invocation, int& argc, char** argv) {
         return 2;
     reportMissingPictures();
 
-    QLockFile lock(lockPath());
-    lock.setStaleLockTime(0); // stale only when its process is gone, however old
-    if (!lock.tryLock(0)) {
-        if (lock.error() == QLockFile::LockFailedError) {
-            // The running copy comes to the front, as a launcher would have it.
-            QCoreApplication core(argc, argv);
-            DBusApplicationService::activateRunning(sessionBus());
-            std::fprintf(stderr, "Lullwick is already running.\n");
-        } else {
-            std::fprintf(stderr, "Lullwick: cannot create the lock file %s\n",
-                         qPrintable(lockPath()));
-        }
+    InstanceLock lock;
+    switch (lock.tryLock()) {
+    case InstanceLock::Outcome::locked:
+        break;
+    case InstanceLock::Outcome::heldByAnother: {
+        // The running copy comes to the front, as a launcher would have it.
+        QCoreApplication core(argc, argv);
+        DBusApplicationService::activateRunning(sessionBus());
+        std::fprintf(stderr, "Lullwick is already running.\n");
+        return 1;
+    }
+    case InstanceLock::Outcome::failed:
+        std::fprintf(stderr, "Lullwick: cannot create the lock file %s\n", qPrintable(lock.path()));
         return 1;
     }
 
-    // Plain Wayland cannot place or raise the floating panels; XWayland can.
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "xcb");
-    if (qEnvironmentVariable("QT_QPA_PLATFORM").startsWith(QLatin1String("xcb"))) {
-        g_display = qEnvironmentVariable("DISPLAY");
-        if (g_display.isEmpty()) {
-            std::fprintf(stderr, "Lullwick: no display (DISPLAY is not set); the tray "
-                                 "application needs a running desktop session.\n");
-            return 1;
-        }
-    }
-
-    g_previousHandler = qInstallMessageHandler(startupMessageHandler);
+    if (!chooseDisplayPlatform())
+        return 1;
+    QuietDisplayStart quiet;
     QApplication app(argc, argv);
-    qInstallMessageHandler(g_previousHandler);
+    quiet.end();
     QApplication::setApplicationName(QStringLiteral("Lullwick"));
     QApplication::setApplicationVersion(QStringLiteral(LULLWICK_VERSION));
     QApplication::setDesktopFileName(QLatin1String(appId));

@@ -12,11 +12,21 @@ namespace lullwick {
 Sleeper::Sleeper(Command primary, std::optional<Command> fallback, SystemLog& log, QObject* parent)
     : QObject(parent), m_primary(std::move(primary)), m_fallback(std::move(fallback)), m_log(log) {}
 
+std::optional<QString> Sleeper::problemWith(const QString& program) {
+    const QFileInfo info(program);
+    if (!QDir::isAbsolutePath(program))
+        return QStringLiteral("is not an absolute path");
+    if (!info.exists())
+        return QStringLiteral("does not exist");
+    if (!info.isFile() || !info.isExecutable())
+        return QStringLiteral("is not an executable file");
+    return std::nullopt;
+}
+
 QProcess* Sleeper::prepare(const Command& command) {
     // A missing or non-executable file is known before forking: the caller learns it at once
-    // instead of from a start failure reported later. A bare name is never looked up in PATH.
-    const QFileInfo info(command.program);
-    if (!QDir::isAbsolutePath(command.program) || !info.isFile() || !info.isExecutable())
+    // instead of from a start failure reported later.
+    if (problemWith(command.program))
         return nullptr;
     auto* process = new QProcess(this);
     process->setProgram(command.program);

@@ -34,6 +34,10 @@ public:
     // signal. A failed primary is logged in one line; the fallback's own outcome is ignored.
     void sleepNow() override;
 
+    // Why program cannot be run as a command: "is not an absolute path", "does not exist" or
+    // "is not an executable file"; nothing when it can. A bare name is never looked up in PATH.
+    static std::optional<QString> problemWith(const QString& program);
+
     const Command& primary() const { return m_primary; }
     const std::optional<Command>& fallback() const { return m_fallback; }
 
