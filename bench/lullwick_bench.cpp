@@ -16,7 +16,7 @@ using namespace lullwick;
 
 namespace {
 
-constexpr std::size_t frames = 1024;
+constexpr std::size_t frames = ClapDetector::framesPerBuffer;
 
 std::vector<float> noiseBuffer(std::size_t count, unsigned seed) {
     std::mt19937 random(seed);
@@ -34,7 +34,7 @@ void BM_AnalysisStep(benchmark::State& state) {
     double now = 1000000.0;
     for (auto _ : state) {
         detector.process(buffer, now);
-        now += 1024.0 / 48000.0;
+        now += static_cast<double>(frames) / 48000.0;
         benchmark::ClobberMemory();
     }
     state.SetItemsProcessed(state.iterations());

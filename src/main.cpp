@@ -145,7 +145,7 @@ int runTray(const Invocation& invocation, int& argc, char** argv) {
     const QDBusConnection session = sessionBus();
     DBusApplicationService application(session);
     QObject::connect(&application, &DBusApplicationService::activated, &lullwick,
-                     [&lullwick] { lullwick.onboarding().show(0); });
+                     [&lullwick] { lullwick.onboarding().show(SetupPage::welcome); });
     application.registerService();
     TrayHostWatcher trayHost(session, timers);
     FreedesktopNotifier notifier(session);

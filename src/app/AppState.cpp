@@ -50,7 +50,7 @@ AppState::AppState(AppServices services, AppViews views, QObject* parent)
 
     if (!m_hasCompletedOnboarding)
         m_services.timers.singleShot(setupAssistantDelay, this,
-                                     [this] { emit setupAssistantRequested(0); });
+                                     [this] { emit setupAssistantRequested(SetupPage::welcome); });
 }
 
 AppState::~AppState() {
@@ -147,23 +147,12 @@ std::optional<qint64> AppState::nextListeningStartMinutes() const {
 }
 
 qint64 AppState::currentMinutes() const {
-    return minutes(m_services.clock.now());
-}
-
-qint64 AppState::minutes(const QDateTime& time) const {
-    const QTime local = time.toLocalTime().time();
-    if (!local.isValid())
-        return 0;
-    return local.hour() * 60 + local.minute();
+    return minuteOfDay(m_services.clock.now().toLocalTime().time());
 }
 
 QString AppState::timeString(qint64 minute) const {
-    // The wall-clock time of the minute, also on the days the clocks change: counting
-    // seconds from midnight would show 21:00 as 22:00 on such a day.
     static const QLocale locale = QLocale::system();
-    const qint64 inDay = ((minute % minutesPerDay) + minutesPerDay) % minutesPerDay;
-    return locale.toString(QTime(static_cast<int>(inDay / 60), static_cast<int>(inDay % 60)),
-                           QLocale::ShortFormat);
+    return locale.toString(timeOfMinute(minute), QLocale::ShortFormat);
 }
 
 QString AppState::scheduleWindowDescription() const {

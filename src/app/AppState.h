@@ -4,6 +4,7 @@
 #include "AppViews.h"
 #include "ListeningController.h"
 #include "MicStatus.h"
+#include "SetupPage.h"
 #include "SleepFlow.h"
 #include "core/ClapDetector.h"
 #include "core/ScheduleWindow.h"
@@ -86,7 +87,6 @@ public:
     bool scheduleAllowsListening() const;
     std::optional<qint64> nextListeningStartMinutes() const;
     qint64 currentMinutes() const;
-    qint64 minutes(const QDateTime& time) const;
     QString timeString(qint64 minute) const;
     QString scheduleWindowDescription() const;
     void addScheduleWindow();
@@ -128,7 +128,7 @@ signals:
     void doubleClapHeard(qint64 heardAt);
 
     // The setup assistant should open at the given page (the views own the window).
-    void setupAssistantRequested(int startPage);
+    void setupAssistantRequested(SetupPage startPage);
 
 private:
     void write(const char* key, const QVariant& value);

@@ -31,9 +31,9 @@ public:
     using QObject::QObject;
     ~AudioInput() override = default;
 
-    // Resets the detector's state and starts feeding it channel 0, 1024 frames a buffer.
-    // Returns once capture really runs, or with the reason it cannot; while running, does
-    // nothing and succeeds.
+    // Resets the detector's state and starts feeding it channel 0 in buffers of
+    // ClapDetector::framesPerBuffer frames. Returns once capture really runs, or with the
+    // reason it cannot; while running, does nothing and succeeds.
     virtual std::optional<DetectorError> start(ClapDetector& detector) = 0;
 
     // Stops capture, or the watch, and returns once the stream or connection is gone;

@@ -18,8 +18,7 @@
 namespace lullwick {
 namespace {
 
-// The live capture's buffer size.
-constexpr std::size_t framesPerBuffer = 1024;
+constexpr std::size_t framesPerBuffer = ClapDetector::framesPerBuffer;
 // Times are printed relative to this origin, far from zero like a real clock.
 constexpr double clockOrigin = 1000000.0;
 constexpr double progressAbove = 60.0;

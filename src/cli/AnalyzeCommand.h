@@ -24,7 +24,7 @@ struct AnalyzeOptions {
     QString referencePath;
 };
 
-// Analyses a sound file as the live detector would, 1024 frames a buffer, and prints one
+// Analyses a sound file as the live detector would, in buffers of the same size, and prints one
 // line per event: "clap T" or "double-clap T", or in jsonl {"event":"clap","t":T}. A
 // progress line goes to err when it is a terminal and the recording is longer than a minute.
 // Returns the process exit status.

@@ -13,7 +13,8 @@
 
 namespace lullwick {
 
-// The two onset thresholds, replaced as one unit while the audio thread reads them.
+// The two onset thresholds, replaced as one unit while the audio thread reads them. The
+// defaults are the medium sensitivity's.
 struct Tuning {
     float minPeak = 0.12f;
     float floorRatio = 6.0f;
@@ -26,11 +27,11 @@ constexpr Tuning tuningFor(Sensitivity sensitivity) {
     case Sensitivity::low:
         return {0.22f, 8.0f};
     case Sensitivity::medium:
-        return {0.12f, 6.0f};
+        break;
     case Sensitivity::high:
         return {0.05f, 5.0f};
     }
-    return {0.12f, 6.0f};
+    return {};
 }
 
 // Peak magnitude and RMS level of one block of samples, in 32-bit float.
@@ -57,6 +58,10 @@ struct BufferTrace {
 class ClapDetector {
 public:
     using Callback = std::function<void()>;
+
+    // The buffer the live capture analyses, and the offline analysis with it, so that both
+    // hear the same.
+    static constexpr std::size_t framesPerBuffer = 1024;
 
     static constexpr float initialNoiseFloor = 0.004f;
     static constexpr float minNoiseFloor = 0.0015f;

@@ -2,6 +2,17 @@
 
 namespace lullwick {
 
+std::int64_t minuteOfDay(QTime time) {
+    if (!time.isValid())
+        return 0;
+    return time.hour() * 60 + time.minute();
+}
+
+QTime timeOfMinute(std::int64_t minute) {
+    const std::int64_t inDay = ((minute % minutesPerDay) + minutesPerDay) % minutesPerDay;
+    return QTime(static_cast<int>(inDay / 60), static_cast<int>(inDay % 60));
+}
+
 bool windowContains(const ScheduleWindow& window, std::int64_t minute) {
     const std::int64_t start = window.startMinutes;
     const std::int64_t end = window.endMinutes;

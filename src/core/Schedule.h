@@ -3,6 +3,7 @@
 #include "ScheduleWindow.h"
 
 #include <QString>
+#include <QTime>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -13,6 +14,15 @@ namespace lullwick {
 // disabled windows are ignored everywhere.
 
 inline constexpr std::int64_t minutesPerDay = 1440;
+
+// The minute a wall-clock time reads, as it reads: never through an instant of today, for on
+// the day the clocks go forward 02:30 does not exist, and would come back as 03:30. 0 for an
+// invalid time.
+std::int64_t minuteOfDay(QTime time);
+
+// The wall-clock time of a minute, taken modulo the day. Also on the days the clocks change:
+// counting seconds from midnight would show 21:00 as 22:00 on such a day.
+QTime timeOfMinute(std::int64_t minute);
 
 // Start included, end excluded; an end before the start crosses midnight, an end equal to
 // the start covers the whole day.

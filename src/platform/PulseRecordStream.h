@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/ClapDetector.h"
 #include "core/FrameBlocker.h"
 #include "core/LevelTap.h"
 #include "platform/PulseConnection.h"
@@ -15,11 +16,10 @@ namespace lullwick {
 
 // A record stream on the server's default source. Its read callback, on the loop's thread, is
 // the audio thread: it re-blocks the server's reads (about framesPerRead frames, and odd
-// partial ones) into buffers of framesPerBuffer frames and hands channel 0 to the detector.
+// partial ones) into the detector's buffers and hands it channel 0.
 // Used with the loop locked.
 class PulseRecordStream {
 public:
-    static constexpr std::size_t framesPerBuffer = 1024;
     // Most of what listening costs, in this process and in the server, is wake-ups: the
     // server is asked for reads of this many frames (85 ms at 48000 Hz).
     static constexpr std::size_t framesPerRead = 4096;
@@ -55,7 +55,7 @@ private:
     // The loop's thread only (or another with the loop locked).
     ClapDetector& m_detector;
     LevelTap* m_tap;
-    FrameBlocker m_blocker{framesPerBuffer};
+    FrameBlocker m_blocker{ClapDetector::framesPerBuffer};
     std::size_t m_channels = 0;
     double m_rate = 48000.0;
     // Set while the stream may be on a monitor: its buffers are dropped, never analysed.

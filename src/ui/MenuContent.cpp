@@ -8,12 +8,6 @@
 #include <QMenu>
 
 namespace lullwick {
-namespace {
-
-constexpr int setupAssistantPage = 0;
-constexpr int listeningHoursPage = 3;
-
-} // namespace
 
 MenuContent::MenuContent(AppState& state, OnboardingWindowController& onboarding, QObject* parent)
     : QObject(parent), m_state(state), m_onboarding(onboarding), m_menu(std::make_unique<QMenu>()) {
@@ -57,7 +51,7 @@ MenuContent::MenuContent(AppState& state, OnboardingWindowController& onboarding
     connect(m_launchAtLogin, &QAction::triggered, this,
             [this](bool on) { m_state.setLaunchAtLogin(on); });
     connect(m_editHours, &QAction::triggered, this,
-            [this] { m_onboarding.show(listeningHoursPage); });
+            [this] { m_onboarding.show(SetupPage::listeningHours); });
     connect(m_micAccess, &QAction::triggered, this, [this] { m_state.requestMicAccess(); });
     connect(m_always, &QAction::triggered, this,
             [this] { m_state.setConfirmationMode(ConfirmationMode::always); });
@@ -68,7 +62,7 @@ MenuContent::MenuContent(AppState& state, OnboardingWindowController& onboarding
             [this] { m_state.setSensitivity(Sensitivity::medium); });
     connect(m_high, &QAction::triggered, this,
             [this] { m_state.setSensitivity(Sensitivity::high); });
-    connect(setup, &QAction::triggered, this, [this] { m_onboarding.show(setupAssistantPage); });
+    connect(setup, &QAction::triggered, this, [this] { m_onboarding.show(SetupPage::welcome); });
     connect(sleep, &QAction::triggered, this, [this] { m_state.sleepNow(); });
     connect(quit, &QAction::triggered, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
 

@@ -8,19 +8,21 @@
 
 namespace lullwick {
 
-QWidget* createOnboardingPage(int page, AppState& state, const QString& pictures, QWidget* parent) {
+QWidget* createOnboardingPage(SetupPage page, AppState& state, const QString& pictures,
+                              QWidget* parent) {
     switch (page) {
-    case 0:
+    case SetupPage::welcome:
         return new WelcomePage(pictures, parent);
-    case 1:
+    case SetupPage::microphone:
         return new MicrophonePage(state, parent);
-    case 2:
+    case SetupPage::behavior:
         return new BehaviorPage(state, parent);
-    case 3:
+    case SetupPage::listeningHours:
         return new ListeningHoursPage(state, parent);
-    default:
-        return new PracticePage(state, pictures, parent);
+    case SetupPage::practice:
+        break;
     }
+    return new PracticePage(state, pictures, parent);
 }
 
 } // namespace lullwick

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/SetupPage.h"
+
 class QString;
 class QWidget;
 
@@ -7,8 +9,8 @@ namespace lullwick {
 
 class AppState;
 
-// A new widget for the setup assistant's page number page (0…4; anything above is the
-// last page). pictures: the folder of the welcome picture.
-QWidget* createOnboardingPage(int page, AppState& state, const QString& pictures, QWidget* parent);
+// A new widget for the setup assistant's page. pictures: the folder of the welcome picture.
+QWidget* createOnboardingPage(SetupPage page, AppState& state, const QString& pictures,
+                              QWidget* parent);
 
 } // namespace lullwick

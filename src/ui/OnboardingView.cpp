@@ -12,8 +12,17 @@
 #include <algorithm>
 
 namespace lullwick {
+namespace {
 
-OnboardingView::OnboardingView(AppState& state, int page, QString pictures, QWidget* parent)
+constexpr SetupPage lastPage = SetupPage::practice;
+
+SetupPage pageAfter(SetupPage page, int step) {
+    return static_cast<SetupPage>(static_cast<int>(page) + step);
+}
+
+} // namespace
+
+OnboardingView::OnboardingView(AppState& state, SetupPage page, QString pictures, QWidget* parent)
     : QWidget(parent), m_state(state), m_pictures(std::move(pictures)) {
     setObjectName(QStringLiteral("onboardingView"));
     // As tall as the window is made: on a short screen the page scrolls above the footer.
@@ -48,7 +57,7 @@ OnboardingView::OnboardingView(AppState& state, int page, QString pictures, QWid
     // are shown.
     auto* footer = new QGridLayout;
     footer->setContentsMargins(20, 20, 20, 20);
-    m_dots = new PageDots(pageCount, this);
+    m_dots = new PageDots(setupPageCount, this);
     footer->addWidget(m_dots, 0, 0, Qt::AlignCenter);
     auto* buttons = new QHBoxLayout;
     m_back = new QPushButton(tr("Back"), this);
@@ -72,28 +81,28 @@ OnboardingView::OnboardingView(AppState& state, int page, QString pictures, QWid
 }
 
 void OnboardingView::forward() {
-    if (m_page < pageCount - 1)
-        showPage(m_page + 1);
+    if (m_page != lastPage)
+        showPage(pageAfter(m_page, 1));
     else
         emit finishRequested();
 }
 
 void OnboardingView::back() {
-    if (m_page > 0)
-        showPage(m_page - 1);
+    if (m_page != SetupPage::welcome)
+        showPage(pageAfter(m_page, -1));
 }
 
-void OnboardingView::showPage(int page) {
+void OnboardingView::showPage(SetupPage page) {
     m_page = page;
     delete m_pageWidget;
     // Made in the scrolled area itself: moving it there would take the focus its page gave.
     m_pageWidget = createOnboardingPage(page, m_state, m_pictures, m_content->parentWidget());
     m_content->addWidget(m_pageWidget);
-    m_dots->setCurrent(page);
-    m_back->setVisible(page >= 1);
-    m_forward->setText(page == 0              ? tr("Get Started")
-                       : page < pageCount - 1 ? tr("Continue")
-                                              : tr("Finish"));
+    m_dots->setCurrent(static_cast<int>(page));
+    m_back->setVisible(page != SetupPage::welcome);
+    m_forward->setText(page == SetupPage::welcome ? tr("Get Started")
+                       : page != lastPage         ? tr("Continue")
+                                                  : tr("Finish"));
 }
 
 } // namespace lullwick

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/SetupPage.h"
+
 #include <QMargins>
 #include <QSize>
 #include <QWidget>
@@ -18,16 +20,15 @@ class OnboardingView : public QWidget {
     Q_OBJECT
 
 public:
-    static constexpr int pageCount = 5;
     // The window's size where the screen has room for it; only its height ever gives way.
     static constexpr QSize fixedSize{560, 620};
     // Around the page: left, top, right, bottom.
     static constexpr QMargins contentMargins{40, 28, 40, 0};
 
-    // page must be in 0…pageCount - 1; pictures: the folder of the welcome picture.
-    OnboardingView(AppState& state, int page, QString pictures, QWidget* parent = nullptr);
+    // pictures: the folder of the welcome picture.
+    OnboardingView(AppState& state, SetupPage page, QString pictures, QWidget* parent = nullptr);
 
-    int page() const { return m_page; }
+    SetupPage page() const { return m_page; }
     QWidget* pageWidget() const { return m_pageWidget; }
 
     // What the forward button and Return do: the next page, or "Finish" on the last one.
@@ -39,11 +40,11 @@ signals:
     void finishRequested();
 
 private:
-    void showPage(int page);
+    void showPage(SetupPage page);
 
     AppState& m_state;
     QString m_pictures;
-    int m_page = -1;
+    SetupPage m_page = SetupPage::welcome;
     QVBoxLayout* m_content;
     QWidget* m_pageWidget = nullptr;
     PageDots* m_dots;

@@ -20,13 +20,12 @@ OnboardingWindowController::OnboardingWindowController(AppState& state, QString 
 
 OnboardingWindowController::~OnboardingWindowController() = default;
 
-void OnboardingWindowController::show(int startPage) {
-    const int page = std::clamp(startPage, 0, OnboardingView::pageCount - 1);
+void OnboardingWindowController::show(SetupPage startPage) {
     if (!m_window)
         createWindow();
     // Whatever page was on screen is dropped: every show starts afresh at its start page.
     delete m_view;
-    m_view = new OnboardingView(m_state, page, m_pictures);
+    m_view = new OnboardingView(m_state, startPage, m_pictures);
     connect(m_view, &OnboardingView::finishRequested, m_window.get(), &QWidget::close);
     m_layout->addWidget(m_view);
     m_window->show();

@@ -25,9 +25,9 @@ public:
     OnboardingWindowController(AppState& state, QString pictures, QObject* parent = nullptr);
     ~OnboardingWindowController() override;
 
-    // Opens the window, or brings it back, on startPage clamped to the pages there are, in
-    // front of every other window and with the keyboard focus.
-    void show(int startPage);
+    // Opens the window, or brings it back, on startPage, in front of every other window and
+    // with the keyboard focus.
+    void show(SetupPage startPage);
 
     void setOnClose(std::function<void()> onClose) { m_onClose = std::move(onClose); }
 

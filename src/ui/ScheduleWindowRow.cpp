@@ -2,6 +2,7 @@
 
 #include "PageParts.h"
 #include "app/AppState.h"
+#include "core/Schedule.h"
 
 #include <QCheckBox>
 #include <QGraphicsOpacityEffect>
@@ -14,19 +15,6 @@
 #include <algorithm>
 
 namespace lullwick {
-namespace {
-
-QTime timeOf(std::int64_t minutes) {
-    return QTime(static_cast<int>(minutes / 60), static_cast<int>(minutes % 60));
-}
-
-// The picked wall-clock time as it reads, never through an instant of today: on the day the
-// clocks go forward 02:30 does not exist, and would come back as 03:30.
-std::int64_t minutesOf(QTime time) {
-    return time.hour() * 60 + time.minute();
-}
-
-} // namespace
 
 ScheduleWindowRow::ScheduleWindowRow(AppState& state, const ScheduleWindow& window, QWidget* parent)
     : QWidget(parent), m_state(state), m_id(window.id) {
@@ -72,10 +60,10 @@ ScheduleWindowRow::ScheduleWindowRow(AppState& state, const ScheduleWindow& wind
     connect(m_enabled, &QCheckBox::toggled, this,
             [this](bool on) { edit([on](ScheduleWindow& w) { w.isEnabled = on; }); });
     connect(m_start, &QTimeEdit::timeChanged, this, [this](QTime time) {
-        edit([time](ScheduleWindow& w) { w.startMinutes = minutesOf(time); });
+        edit([time](ScheduleWindow& w) { w.startMinutes = minuteOfDay(time); });
     });
     connect(m_end, &QTimeEdit::timeChanged, this, [this](QTime time) {
-        edit([time](ScheduleWindow& w) { w.endMinutes = minutesOf(time); });
+        edit([time](ScheduleWindow& w) { w.endMinutes = minuteOfDay(time); });
     });
     connect(m_remove, &QToolButton::clicked, this, [this] { m_state.removeScheduleWindow(m_id); });
 }
@@ -93,8 +81,8 @@ void ScheduleWindowRow::setWindow(const ScheduleWindow& window) {
     const QSignalBlocker start(m_start);
     const QSignalBlocker end(m_end);
     m_enabled->setChecked(window.isEnabled);
-    m_start->setTime(timeOf(window.startMinutes));
-    m_end->setTime(timeOf(window.endMinutes));
+    m_start->setTime(timeOfMinute(window.startMinutes));
+    m_end->setTime(timeOfMinute(window.endMinutes));
     m_opacity = window.isEnabled ? 1.0 : disabledOpacity;
     m_dimming->setOpacity(m_opacity * m_listOpacity);
 }

@@ -17,7 +17,7 @@ using namespace lullwick;
 
 namespace {
 
-constexpr std::size_t framesPerBuffer = 1024;
+constexpr std::size_t framesPerBuffer = ClapDetector::framesPerBuffer;
 constexpr double sampleRate = 48000.0;
 constexpr double startTime = 700000000.0; // an absolute clock reading, as in capture
 

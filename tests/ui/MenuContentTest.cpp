@@ -92,7 +92,7 @@ private slots:
         done << QStringList(m_f.fakes->loginItem.calls.size(), QStringLiteral("login item"))
              << QStringList(int(m_f.fakes->microphone.pending.size()), QStringLiteral("asked"));
         if (m_onboarding->window() && m_onboarding->window()->isVisible())
-            done << QStringLiteral("page %1").arg(m_onboarding->view()->page());
+            done << QStringLiteral("page %1").arg(static_cast<int>(m_onboarding->view()->page()));
         QTEST(done.join(u' '), "done");
     }
 };

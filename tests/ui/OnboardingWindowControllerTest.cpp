@@ -43,36 +43,33 @@ private slots:
         m_state->setScheduleWindows(windows);
     }
 
-    // The microphone and behaviour pages' own tests find them on pages 1 and 2.
+    // The microphone and behaviour pages' own tests find them by their names.
     void pagesButtonsAndDots_data() {
-        QTest::addColumn<int>("startPage");
-        QTest::addColumn<int>("page");
+        QTest::addColumn<SetupPage>("page");
         QTest::addColumn<bool>("back");
         QTest::addColumn<QString>("content");
         // clang-format off
-        QTest::newRow("-1 is clamped") << -1 << 0 << false << "welcomePage";
-        QTest::newRow("3") << 3 << 3 << true << "schedulePage";
-        QTest::newRow("9 is clamped") << 9 << 4 << true << "testPage";
+        QTest::newRow("welcome") << SetupPage::welcome << false << "welcomePage";
+        QTest::newRow("listening hours") << SetupPage::listeningHours << true << "schedulePage";
+        QTest::newRow("practice") << SetupPage::practice << true << "testPage";
         // clang-format on
     }
     void pagesButtonsAndDots() {
-        QFETCH(int, startPage);
-        QFETCH(int, page);
-        m_controller->show(startPage);
-        QCOMPARE(view()->page(), page);
+        QFETCH(SetupPage, page);
+        m_controller->show(page);
         QTEST(child("back")->isVisible(), "back");
         QTEST(view()->pageWidget()->objectName(), "content");
         auto* dots = child<PageDots>("pageDots");
         const QImage image = dots->grab().toImage();
-        for (int i = 0; i < OnboardingView::pageCount; ++i)
+        for (int i = 0; i < setupPageCount; ++i)
             QCOMPARE(image.pixel(dots->dotCentre(i)) == dots->palette().windowText().color().rgb(),
-                     i == page);
+                     i == static_cast<int>(page));
     }
 
     // Return walks forward, "Back" goes back, Enter finishes; onClose comes once per close,
     // later. Every show reuses the window where it was, with a fresh pager.
     void everyShowReusesTheWindowWhereItWasWithAFreshPager() {
-        m_controller->show(2);
+        m_controller->show(SetupPage::behavior);
         QWidget* window = m_controller->window();
         QVERIFY(QTest::qWaitForWindowActive(window));
         const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
@@ -80,21 +77,21 @@ private slots:
         window->move(window->pos() + QPoint(30, 40));
         const QPoint moved = window->pos();
         QPointer<OnboardingView> first = view();
-        m_controller->show(0);
+        m_controller->show(SetupPage::welcome);
         QVERIFY(m_controller->window() == window && window->pos() == moved && !first);
-        for (int page = 1; page <= 4; ++page) {
+        for (int page = 1; page < setupPageCount; ++page) {
             QTest::keyClick(window, Qt::Key_Return);
-            QCOMPARE(view()->page(), page);
+            QCOMPARE(static_cast<int>(view()->page()), page);
         }
         child<QPushButton>("back")->click();
-        QCOMPARE(view()->page(), 3);
+        QCOMPARE(view()->page(), SetupPage::listeningHours);
         QTest::keyClick(window, Qt::Key_Return);
         QTest::keyClick(window, Qt::Key_Enter);
         QVERIFY(!window->isVisible() && m_closes == 0);
         QTRY_COMPARE(m_closes, 1);
-        m_controller->show(1);
+        m_controller->show(SetupPage::microphone);
         QVERIFY(m_controller->window() == window && window->isVisible() && window->pos() == moved);
-        QCOMPARE(view()->page(), 1);
+        QCOMPARE(view()->page(), SetupPage::microphone);
         window->close(); // by the title bar
         QTRY_COMPARE(m_closes, 2);
     }
@@ -112,7 +109,7 @@ private slots:
         QFETCH(QString, shown);
         QFETCH(MicStatus, status);
         m_f.fakes->microphone.current = status;
-        m_controller->show(1);
+        m_controller->show(SetupPage::microphone);
         for (const char* name : {"enableMicrophone", "microphoneDenied", "microphoneEnabled"})
             QCOMPARE(child(name)->isVisible(), shown == QLatin1String(name));
         if (status == MicStatus::notDetermined) {
@@ -123,7 +120,7 @@ private slots:
     }
 
     void theBehaviourChoiceIsBoundBothWays() {
-        m_controller->show(2);
+        m_controller->show(SetupPage::behavior);
         auto* always = child<QRadioButton>("always");
         QVERIFY(always->isChecked());
         child<QRadioButton>("whenVideoPlaying")->click();
@@ -133,7 +130,7 @@ private slots:
     }
 
     void theWelcomePictureIsReadAtEveryDrawing() {
-        m_controller->show(0);
+        m_controller->show(SetupPage::welcome);
         auto* hero = child<AssetImage>("hero");
         QImage picture(40, 20, QImage::Format_RGB32);
         picture.fill(Qt::red);

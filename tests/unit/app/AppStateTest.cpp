@@ -144,7 +144,7 @@ private slots:
         m_f.fakes->timers.advance(399ms);
         QCOMPARE(requested.size(), 0);
         m_f.fakes->timers.advance(1ms);
-        QCOMPARE(requested.value(0), QVariantList{0});
+        QCOMPARE(requested.value(0), QVariantList{QVariant::fromValue(SetupPage::welcome)});
         QSignalSpy done(&m_f.create(), &AppState::setupAssistantRequested);
         m_f.fakes->timers.advance(1h);
         QCOMPARE(requested.size() + done.size(), 1);
