@@ -24,12 +24,14 @@
 #include "ui/MicrophoneQuestion.h"
 #include "ui/OnboardingWindowController.h"
 #include "ui/PictureFolder.h"
+#include "ui/Translations.h"
 
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDir>
 #include <QFileInfo>
+#include <QLocale>
 #include <QLockFile>
 #include <QStandardPaths>
 #include <cstdio>
@@ -175,6 +177,8 @@ int runTray(const Invocation& invocation, int& argc, char** argv) {
     QApplication::setDesktopFileName(QLatin1String(appId));
     // A tray application: closing any window must not end it.
     QApplication::setQuitOnLastWindowClosed(false);
+    // Before any view exists: texts are translated as they are made.
+    Translations::install(app, QLocale::system().uiLanguages(), Translations::folder());
 
     SyslogSystemLog log;
     FilePreferencesStore store(FilePreferencesStore::defaultPath(),
