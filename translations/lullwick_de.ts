@@ -77,7 +77,7 @@
     </message>
     <message>
         <source>Starting microphone…</source>
-        <translation>Mikrofon wird gestartet …</translation>
+        <translation>Mikrofon wird gestartet&#xa0;…</translation>
     </message>
 </context>
 <context>
@@ -104,7 +104,7 @@
     </message>
     <message>
         <source>If a video is playing (YouTube, Netflix, VLC…), Lullwick always asks and auto-cancels instead — applause in a movie will never stop your film.</source>
-        <translation>Läuft ein Video (YouTube, Netflix, VLC …), fragt Lullwick immer nach und bricht stattdessen von selbst ab – Applaus in einem Film hält Ihren Film nie an.</translation>
+        <translation>Läuft ein Video (YouTube, Netflix, VLC&#xa0;…), fragt Lullwick immer nach und bricht stattdessen von selbst ab – Applaus in einem Film hält Ihren Film nie an.</translation>
     </message>
 </context>
 <context>
@@ -135,15 +135,15 @@
     <message numerus="yes">
         <source>A video is playing — ignoring in %ns unless you confirm.</source>
         <translation>
-            <numerusform>Ein Video läuft – in %n Sekunde wird das Klatschen ignoriert, außer Sie bestätigen.</numerusform>
-            <numerusform>Ein Video läuft – in %n Sekunden wird das Klatschen ignoriert, außer Sie bestätigen.</numerusform>
+            <numerusform>Ein Video läuft – in %n&#xa0;Sekunde wird das Klatschen ignoriert, außer Sie bestätigen.</numerusform>
+            <numerusform>Ein Video läuft – in %n&#xa0;Sekunden wird das Klatschen ignoriert, außer Sie bestätigen.</numerusform>
         </translation>
     </message>
     <message numerus="yes">
         <source>Going to sleep in %ns…</source>
         <translation>
-            <numerusform>Standby in %n Sekunde …</numerusform>
-            <numerusform>Standby in %n Sekunden …</numerusform>
+            <numerusform>Standby in %n&#xa0;Sekunde&#xa0;…</numerusform>
+            <numerusform>Standby in %n&#xa0;Sekunden&#xa0;…</numerusform>
         </translation>
     </message>
 </context>
@@ -221,11 +221,11 @@ zur Schlafenszeit, in der Mittagspause, wann immer es passt.</translation>
     </message>
     <message>
         <source>Edit Listening Hours…</source>
-        <translation>Zuhörzeiten bearbeiten …</translation>
+        <translation>Zuhörzeiten bearbeiten&#xa0;…</translation>
     </message>
     <message>
         <source>Allow Microphone Access…</source>
-        <translation>Mikrofonzugriff erlauben …</translation>
+        <translation>Mikrofonzugriff erlauben&#xa0;…</translation>
     </message>
     <message>
         <source>Confirmation</source>
@@ -257,7 +257,7 @@ zur Schlafenszeit, in der Mittagspause, wann immer es passt.</translation>
     </message>
     <message>
         <source>Setup Assistant…</source>
-        <translation>Einrichtungsassistent …</translation>
+        <translation>Einrichtungsassistent&#xa0;…</translation>
     </message>
     <message>
         <source>Sleep Now</source>
@@ -300,7 +300,7 @@ zur Schlafenszeit, in der Mittagspause, wann immer es passt.</translation>
     </message>
     <message>
         <source>Enable Microphone…</source>
-        <translation>Mikrofon aktivieren …</translation>
+        <translation>Mikrofon aktivieren&#xa0;…</translation>
     </message>
     <message>
         <source>Microphone access was denied.</source>
@@ -308,7 +308,7 @@ zur Schlafenszeit, in der Mittagspause, wann immer es passt.</translation>
     </message>
     <message>
         <source>Open System Settings…</source>
-        <translation>Systemeinstellungen öffnen …</translation>
+        <translation>Systemeinstellungen öffnen&#xa0;…</translation>
     </message>
 </context>
 <context>

@@ -118,7 +118,7 @@
     <name>lullwick::ConfirmationView</name>
     <message>
         <source>Clap-clap detected</source>
-        <translation>¡Plas, plas detectado!</translation>
+        <translation>¡Plas, plas! Doble palmada</translation>
     </message>
     <message>
         <source>Cancel</source>
@@ -135,15 +135,15 @@
     <message numerus="yes">
         <source>A video is playing — ignoring in %ns unless you confirm.</source>
         <translation>
-            <numerusform>Se está reproduciendo un vídeo — se ignorará en %n segundo salvo que confirme.</numerusform>
-            <numerusform>Se está reproduciendo un vídeo — se ignorará en %n segundos salvo que confirme.</numerusform>
+            <numerusform>Se está reproduciendo un vídeo — se ignorará en %n&#xa0;segundo salvo que confirme.</numerusform>
+            <numerusform>Se está reproduciendo un vídeo — se ignorará en %n&#xa0;segundos salvo que confirme.</numerusform>
         </translation>
     </message>
     <message numerus="yes">
         <source>Going to sleep in %ns…</source>
         <translation>
-            <numerusform>Se suspenderá en %n segundo…</numerusform>
-            <numerusform>Se suspenderá en %n segundos…</numerusform>
+            <numerusform>Se suspenderá en %n&#xa0;segundo…</numerusform>
+            <numerusform>Se suspenderá en %n&#xa0;segundos…</numerusform>
         </translation>
     </message>
 </context>
@@ -265,7 +265,7 @@ a la hora de dormir, en la pausa de la comida, cuando le venga bien.</translatio
     </message>
     <message>
         <source>Start at Login</source>
-        <translation>Iniciar al iniciar la sesión</translation>
+        <translation>Abrir al iniciar la sesión</translation>
     </message>
     <message>
         <source>Quit Lullwick</source>

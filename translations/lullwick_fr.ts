@@ -65,11 +65,11 @@
     </message>
     <message>
         <source>Off schedule — no hours set</source>
-        <translation>Hors des heures d’écoute — aucune heure définie</translation>
+        <translation>Hors des heures d’écoute&#xa0;— aucune heure définie</translation>
     </message>
     <message>
         <source>Off schedule — resumes at %1</source>
-        <translation>Hors des heures d’écoute — reprise à %1</translation>
+        <translation>Hors des heures d’écoute&#xa0;— reprise à %1</translation>
     </message>
     <message>
         <source>Listening for 👏👏</source>
@@ -100,11 +100,11 @@
     </message>
     <message>
         <source>The confirmation counts down 10 seconds, then sleeps by itself — clapping from across the room still works. Press Esc to cancel.</source>
-        <translation>La confirmation décompte 10 secondes, puis met en veille d’elle-même — taper dans vos mains depuis l’autre bout de la pièce fonctionne aussi. Appuyez sur Échap pour annuler.</translation>
+        <translation>La confirmation décompte 10 secondes, puis met en veille d’elle-même&#xa0;— taper dans vos mains depuis l’autre bout de la pièce fonctionne aussi. Appuyez sur Échap pour annuler.</translation>
     </message>
     <message>
         <source>If a video is playing (YouTube, Netflix, VLC…), Lullwick always asks and auto-cancels instead — applause in a movie will never stop your film.</source>
-        <translation>Si une vidéo est en cours de lecture (YouTube, Netflix, VLC…), Lullwick demande toujours et annule de lui-même — des applaudissements dans un film n’arrêteront jamais votre film.</translation>
+        <translation>Si une vidéo est en cours de lecture (YouTube, Netflix, VLC…), Lullwick demande toujours et annule de lui-même&#xa0;— des applaudissements dans un film n’arrêteront jamais votre film.</translation>
     </message>
 </context>
 <context>
@@ -135,15 +135,15 @@
     <message numerus="yes">
         <source>A video is playing — ignoring in %ns unless you confirm.</source>
         <translation>
-            <numerusform>Une vidéo est en cours — clap ignoré dans %n seconde, sauf si vous confirmez.</numerusform>
-            <numerusform>Une vidéo est en cours — clap ignoré dans %n secondes, sauf si vous confirmez.</numerusform>
+            <numerusform>Une vidéo est en cours&#xa0;— clap ignoré dans %n&#xa0;seconde, sauf si vous confirmez.</numerusform>
+            <numerusform>Une vidéo est en cours&#xa0;— clap ignoré dans %n&#xa0;secondes, sauf si vous confirmez.</numerusform>
         </translation>
     </message>
     <message numerus="yes">
         <source>Going to sleep in %ns…</source>
         <translation>
-            <numerusform>Mise en veille dans %n seconde…</numerusform>
-            <numerusform>Mise en veille dans %n secondes…</numerusform>
+            <numerusform>Mise en veille dans %n&#xa0;seconde…</numerusform>
+            <numerusform>Mise en veille dans %n&#xa0;secondes…</numerusform>
         </translation>
     </message>
 </context>
@@ -170,7 +170,7 @@
     <message>
         <source>Keep the mic off except when you actually use Lullwick —
 around bedtime, a lunch break, whenever suits you.</source>
-        <translation>Le micro reste coupé sauf quand vous utilisez vraiment Lullwick —
+        <translation>Le micro reste coupé sauf quand vous utilisez vraiment Lullwick&#xa0;—
 au coucher, à la pause déjeuner, quand bon vous semble.</translation>
     </message>
     <message>
@@ -179,7 +179,7 @@ au coucher, à la pause déjeuner, quand bon vous semble.</translation>
     </message>
     <message>
         <source>No hours yet — add a window below.</source>
-        <translation>Aucune heure pour l’instant — ajoutez une plage ci-dessous.</translation>
+        <translation>Aucune heure pour l’instant&#xa0;— ajoutez une plage ci-dessous.</translation>
     </message>
     <message>
         <source>Add Hours</source>
@@ -187,7 +187,7 @@ au coucher, à la pause déjeuner, quand bon vous semble.</translation>
     </message>
     <message>
         <source>Windows can cross midnight (9:00 PM – 7:00 AM) and you can add several — e.g. a lunch nap from 12:00 to 2:00 PM.</source>
-        <translation>Une plage peut passer minuit (21:00 – 07:00) et vous pouvez en ajouter plusieurs — par ex. une sieste de 12:00 à 14:00.</translation>
+        <translation>Une plage peut passer minuit (21:00 – 07:00) et vous pouvez en ajouter plusieurs&#xa0;— par ex. une sieste de 12:00 à 14:00.</translation>
     </message>
     <message>
         <source>Outside these hours the microphone is completely off and the tray icon becomes a moon.</source>
@@ -284,11 +284,11 @@ au coucher, à la pause déjeuner, quand bon vous semble.</translation>
     </message>
     <message>
         <source>Audio is analyzed live, in memory — nothing is ever recorded or stored.</source>
-        <translation>Le son est analysé en direct, en mémoire — rien n’est jamais enregistré ni conservé.</translation>
+        <translation>Le son est analysé en direct, en mémoire&#xa0;— rien n’est jamais enregistré ni conservé.</translation>
     </message>
     <message>
         <source>Your desktop may show a microphone indicator whenever Lullwick is listening — that&apos;s normal.</source>
-        <translation>Votre bureau peut afficher un indicateur de microphone tant que Lullwick écoute — c’est normal.</translation>
+        <translation>Votre bureau peut afficher un indicateur de microphone tant que Lullwick écoute&#xa0;— c’est normal.</translation>
     </message>
     <message>
         <source>On the next steps you can set listening hours, so the mic isn&apos;t on all the time.</source>
@@ -376,13 +376,13 @@ au coucher, à la pause déjeuner, quand bon vous semble.</translation>
     </message>
     <message>
         <source>Try it — clap twice now</source>
-        <translation>Essayez — tapez deux fois dans vos mains</translation>
+        <translation>Essayez&#xa0;— tapez deux fois dans vos mains</translation>
     </message>
     <message numerus="yes">
         <source>Detected %n× — you&apos;re all set. Click Finish.</source>
         <translation>
-            <numerusform>Détecté %n× — tout est prêt. Cliquez sur Terminer.</numerusform>
-            <numerusform>Détecté %n× — tout est prêt. Cliquez sur Terminer.</numerusform>
+            <numerusform>Détecté %n×&#xa0;— tout est prêt. Cliquez sur Terminer.</numerusform>
+            <numerusform>Détecté %n×&#xa0;— tout est prêt. Cliquez sur Terminer.</numerusform>
         </translation>
     </message>
     <message>
@@ -414,7 +414,7 @@ au coucher, à la pause déjeuner, quand bon vous semble.</translation>
     <message>
         <source>Clap twice — your computer goes to sleep.
 Let&apos;s set everything up in under a minute.</source>
-        <translation>Tapez deux fois dans vos mains — l’ordinateur se met en veille.
+        <translation>Tapez deux fois dans vos mains&#xa0;— l’ordinateur se met en veille.
 Configurons tout en moins d’une minute.</translation>
     </message>
 </context>

@@ -47,6 +47,7 @@ ConfirmationView::ConfirmationView(MascotPictures& pictures, Timers& timers, boo
     titleFont.setWeight(QFont::DemiBold);
     title->setFont(titleFont);
     title->setAlignment(Qt::AlignCenter);
+    title->setWordWrap(true);
     m_message = new QLabel(this);
     m_message->setObjectName(QStringLiteral("message"));
     QFont callout = m_message->font();

@@ -13,7 +13,7 @@ GERMAN_MENU = [
     "Pausiert", "", "Auf doppeltes Klatschen hören", "Nur zu festgelegten Zeiten", "",
     "Bestätigung", "Vor dem Standby immer nachfragen", "Nur nachfragen, während ein Video läuft",
     "Empfindlichkeit", "Niedrig", "Mittel", "Hoch", "",
-    "Einrichtungsassistent …", "Jetzt in den Standby", "Beim Anmelden starten", "",
+    "Einrichtungsassistent\u00a0…", "Jetzt in den Standby", "Beim Anmelden starten", "",
     "Lullwick beenden"]
 ENGLISH_MENU = [
     "Paused", "", "Listen for Double Clap", "Only During Scheduled Hours", "",
@@ -44,7 +44,7 @@ class Language(unittest.TestCase):
 
     def test_german(self):
         self.menu_and_assistant(language("de", "de_DE.UTF-8"), GERMAN_MENU,
-                                "Einrichtungsassistent …", "Lullwick einrichten")
+                                "Einrichtungsassistent\u00a0…", "Lullwick einrichten")
 
     def test_english_when_none_of_the_languages_has_a_translation(self):
         self.menu_and_assistant(language("pt_BR:ja", "de_DE.UTF-8"), ENGLISH_MENU,

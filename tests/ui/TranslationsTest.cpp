@@ -42,7 +42,7 @@ private slots:
                  "Beim Anmelden starten");
         QCOMPARE(QCoreApplication::translate("lullwick::ConfirmationView", "Going to sleep in %ns…",
                                              nullptr, 1),
-                 "Standby in 1 Sekunde …");
+                 "Standby in 1\u00a0Sekunde\u00a0…");
         QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), "Abbrechen");
     }
 };
