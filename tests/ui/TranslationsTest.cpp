@@ -21,8 +21,6 @@ private slots:
         QTest::newRow("region kept when it has one") << QStringList{"fr-CA", "fr"} << "fr_CA";
         QTest::newRow("none for the first: the next") << QStringList{"pt-BR", "ja", "de"} << "de";
         QTest::newRow("English first") << QStringList{"en-GB", "de-DE"} << "";
-        QTest::newRow("none at all: English") << QStringList{"pt-BR", "ja"} << "";
-        QTest::newRow("nothing asked") << QStringList{} << "";
         // clang-format on
     }
     void choosesTheFirstLanguageThatHasOne() {
