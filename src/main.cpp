@@ -27,9 +27,11 @@
 #include "ui/MicrophoneQuestion.h"
 #include "ui/OnboardingWindowController.h"
 #include "ui/PictureFolder.h"
+#include "ui/Translations.h"
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QLocale>
 #include <cstdio>
 #include <optional>
 
@@ -116,6 +118,8 @@ int runTray(const Invocation& invocation, int& argc, char** argv) {
     QApplication::setDesktopFileName(QLatin1String(appId));
     // A tray application: closing any window must not end it.
     QApplication::setQuitOnLastWindowClosed(false);
+    // Before any view exists: texts are translated as they are made.
+    Translations::install(app, QLocale::system().uiLanguages(), Translations::folder());
 
     SyslogSystemLog log;
     FilePreferencesStore store(FilePreferencesStore::defaultPath(),

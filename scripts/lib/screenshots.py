@@ -16,7 +16,7 @@ from pathlib import Path
 sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "tests" / "e2e"))
 from lullwick_e2e import (Lullwick, accessibles, keep_sink_running, key,  # noqa: E402
                           microphone_streams, output, start_accessibility, start_logind, stop,
-                          wait_for, window, window_geometry)
+                          wait_for, window_geometry)
 
 BINARY, CORPUS, OUT = sys.argv[1:4]
 CLAPS = os.path.join(CORPUS, "p01_double_040_quiet.wav")
@@ -55,6 +55,15 @@ def tr(text):
 
 SETUP, QUESTION = tr("Lullwick Setup"), tr("Lullwick")
 GOOD_NIGHT, CONFIRM = tr("Lullwick: Good night"), tr("Lullwick: Sleep?")
+
+
+def window(title):
+    # By its UTF-8 title: xdotool --name misses titles such as "Configuración de Lullwick".
+    for wid in output("xdotool", "search", "--onlyvisible", "--class", "lullwick").split():
+        name = output("xprop", "-id", wid, "_NET_WM_NAME").partition(" = ")[2].strip()
+        if name and json.loads(name) == title:
+            return int(wid)
+    return None
 
 
 def shot(name, wid, margin=0):
@@ -123,7 +132,7 @@ def setup_assistant():
         need(lambda: len(accessibles(SETUP, "SPIN_BUTTON")) == 6, "the three listening hours")
         shot("listening-hours", window(SETUP))
         key("Return")
-        need(lambda: shows(SETUP, "Try it"), "the practice page")
+        need(lambda: shows(SETUP, "Try it — clap twice now"), "the practice page")
         need(lambda: microphone_streams() == 1, "the practice microphone")
         shot("practice-waiting", window(SETUP))
         clap_until(lambda: shows(SETUP, "Double clap detected!"), "the practice's detection")

@@ -186,12 +186,12 @@ QString AppState::statusLine() const {
     if (m_scheduleEnabled && !scheduleAllowsListening()) {
         const std::optional<qint64> next = nextListeningStartMinutes();
         if (!next)
-            return tr("Off schedule \u2014 no hours set");
-        return tr("Off schedule \u2014 resumes at %1").arg(timeString(*next));
+            return tr("Off schedule — no hours set");
+        return tr("Off schedule — resumes at %1").arg(timeString(*next));
     }
     if (m_detectorRunning)
-        return tr("Listening for \U0001F44F\U0001F44F");
-    return tr("Starting microphone\u2026");
+        return tr("Listening for 👏👏");
+    return tr("Starting microphone…");
 }
 
 void AppState::beginClapTest() {

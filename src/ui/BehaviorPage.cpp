@@ -35,11 +35,11 @@ BehaviorPage::BehaviorPage(AppState& state, QWidget* parent) : QWidget(parent), 
 
     stack->addWidget(pageParts::infoBox(
         {{QStringLiteral("timer"),
-          tr("The confirmation counts down 10 seconds, then sleeps by itself \u2014 clapping "
+          tr("The confirmation counts down 10 seconds, then sleeps by itself — clapping "
              "from across the room still works. Press Esc to cancel.")},
          {QStringLiteral("play.rectangle.fill"),
-          tr("If a video is playing (YouTube, Netflix, VLC\u2026), Lullwick always asks and "
-             "auto-cancels instead \u2014 applause in a movie will never stop your film.")}},
+          tr("If a video is playing (YouTube, Netflix, VLC…), Lullwick always asks and "
+             "auto-cancels instead — applause in a movie will never stop your film.")}},
         12, this));
     stack->addStretch(1);
 

@@ -47,6 +47,7 @@ ConfirmationView::ConfirmationView(MascotPictures& pictures, Timers& timers, boo
     titleFont.setWeight(QFont::DemiBold);
     title->setFont(titleFont);
     title->setAlignment(Qt::AlignCenter);
+    title->setWordWrap(true);
     m_message = new QLabel(this);
     m_message->setObjectName(QStringLiteral("message"));
     QFont callout = m_message->font();
@@ -74,8 +75,7 @@ ConfirmationView::ConfirmationView(MascotPictures& pictures, Timers& timers, boo
     m_progress->setPalette(tint);
     column->addWidget(m_progress);
 
-    // Each button as wide as its text, the pair centred.
-    auto* buttons = new QHBoxLayout;
+    auto* buttons = new QBoxLayout(QBoxLayout::LeftToRight);
     buttons->setSpacing(10);
     m_cancelButton = new QPushButton(tr("Cancel"), this);
     m_cancelButton->setObjectName(QStringLiteral("cancelButton"));
@@ -98,10 +98,23 @@ ConfirmationView::ConfirmationView(MascotPictures& pictures, Timers& timers, boo
     // Tab reaches both buttons; Return and Escape still go to the card, since a button
     // outside a dialog passes them on.
     setTabOrder(m_cancelButton, m_confirmButton);
-    buttons->addStretch();
-    buttons->addWidget(m_cancelButton);
-    buttons->addWidget(m_confirmButton);
-    buttons->addStretch();
+    const int inside = 320 - 2 * 22;
+    if (m_cancelButton->sizeHint().width() + buttons->spacing() +
+            m_confirmButton->sizeHint().width() <=
+        inside) {
+        // Each button as wide as its text, the pair centred.
+        buttons->addStretch();
+        buttons->addWidget(m_cancelButton);
+        buttons->addWidget(m_confirmButton);
+        buttons->addStretch();
+    } else {
+        // Longer words than the row holds: one above the other, as wide as the card, the
+        // confirm button on top.
+        buttons->setDirection(QBoxLayout::TopToBottom);
+        buttons->setSpacing(8);
+        buttons->addWidget(m_confirmButton);
+        buttons->addWidget(m_cancelButton);
+    }
     column->addLayout(buttons);
 
     connect(m_cancelButton, &QPushButton::clicked, this, [this] { finish(m_cancel); });
@@ -146,12 +159,13 @@ void ConfirmationView::keyPressEvent(QKeyEvent* event) {
 }
 
 void ConfirmationView::refresh() {
-    const QString seconds = QString::number(m_remaining);
+    // %n is plain digits, never grouped; the count picks the language's plural form.
+    const int seconds = int(m_remaining);
     if (m_videoPlaying) {
         m_message->setText(
-            tr("A video is playing — ignoring in %1s unless you confirm.").arg(seconds));
+            tr("A video is playing — ignoring in %ns unless you confirm.", nullptr, seconds));
     } else {
-        m_message->setText(tr("Going to sleep in %1s…").arg(seconds));
+        m_message->setText(tr("Going to sleep in %ns…", nullptr, seconds));
         m_mascot->setPose(m_remaining >= 5 ? MascotPose::sleepy : MascotPose::asleep);
         m_mascot->setShowZs(m_remaining <= 4);
     }

@@ -34,7 +34,7 @@ ListeningHoursPage::ListeningHoursPage(AppState& state, QWidget* parent)
                      Qt::AlignHCenter);
     stack->addWidget(pageParts::pageTitle(tr("Listening Hours"), this));
     stack->addWidget(pageParts::pageSubtitle(
-        tr("Keep the mic off except when you actually use Lullwick \u2014\naround bedtime, a "
+        tr("Keep the mic off except when you actually use Lullwick —\naround bedtime, a "
            "lunch break, whenever suits you."),
         this));
 
@@ -51,7 +51,7 @@ ListeningHoursPage::ListeningHoursPage(AppState& state, QWidget* parent)
     auto* listStack = new QVBoxLayout(m_list);
     listStack->setContentsMargins(0, 0, 0, 0);
     listStack->setSpacing(8);
-    m_emptyHint = secondaryText(tr("No hours yet \u2014 add a window below."), m_list);
+    m_emptyHint = secondaryText(tr("No hours yet — add a window below."), m_list);
     m_emptyHint->setObjectName(QStringLiteral("emptyHint"));
     dim(m_emptyHint);
     listStack->addWidget(m_emptyHint);
@@ -87,7 +87,7 @@ ListeningHoursPage::ListeningHoursPage(AppState& state, QWidget* parent)
     notes->setSpacing(10);
     const QList<pageParts::InfoLine> lines{
         {QStringLiteral("moon.stars.fill"),
-         tr("Windows can cross midnight (9:00 PM \u2013 7:00 AM) and you can add several \u2014 "
+         tr("Windows can cross midnight (9:00 PM – 7:00 AM) and you can add several — "
             "e.g. a lunch nap from 12:00 to 2:00 PM.")},
         {QStringLiteral("mic.slash.fill"),
          tr("Outside these hours the microphone is completely off and the tray icon becomes a "

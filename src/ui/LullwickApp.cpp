@@ -65,7 +65,7 @@ void LullwickApp::showTrayIconWhenReady(TrayHost& host, DesktopNotifier& notifie
             notifier.notify(tr("Lullwick has no tray icon"),
                             tr("This desktop shows no tray icons, so Lullwick's menu cannot "
                                "appear. On GNOME, install and enable the extension "
-                               "\u201cAppIndicator and KStatusNotifierItem Support\u201d."));
+                               "“AppIndicator and KStatusNotifierItem Support”."));
         }
         // Made in any case: an X11 tray that turns up later still gets the icon.
         showTrayIcon();

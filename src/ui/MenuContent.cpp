@@ -21,8 +21,8 @@ MenuContent::MenuContent(AppState& state, OnboardingWindowController& onboarding
     m_schedule = addCheckAction(QStringLiteral("schedule"), tr("Only During Scheduled Hours"));
     m_scheduleSummary = addAction(QStringLiteral("scheduleSummary"), QString());
     m_scheduleSummary->setEnabled(false);
-    m_editHours = addAction(QStringLiteral("editHours"), tr("Edit Listening Hours\u2026"));
-    m_micAccess = addAction(QStringLiteral("micAccess"), tr("Allow Microphone Access\u2026"));
+    m_editHours = addAction(QStringLiteral("editHours"), tr("Edit Listening Hours…"));
+    m_micAccess = addAction(QStringLiteral("micAccess"), tr("Allow Microphone Access…"));
     m_menu->addSeparator();
 
     addTitle(QStringLiteral("confirmationTitle"), tr("Confirmation"));
@@ -37,7 +37,7 @@ MenuContent::MenuContent(AppState& state, OnboardingWindowController& onboarding
     m_high = addChoice(sensitivity, QStringLiteral("high"), tr("High"));
     m_menu->addSeparator();
 
-    QAction* setup = addAction(QStringLiteral("setupAssistant"), tr("Setup Assistant\u2026"));
+    QAction* setup = addAction(QStringLiteral("setupAssistant"), tr("Setup Assistant…"));
     QAction* sleep = addAction(QStringLiteral("sleepNow"), tr("Sleep Now"));
     m_launchAtLogin = addCheckAction(QStringLiteral("launchAtLogin"), tr("Start at Login"));
     m_menu->addSeparator();

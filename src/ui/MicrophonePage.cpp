@@ -24,10 +24,10 @@ MicrophonePage::MicrophonePage(AppState& state, QWidget* parent) : QWidget(paren
         pageParts::pageSubtitle(tr("Lullwick needs the microphone to hear your claps."), this));
     stack->addWidget(pageParts::infoBox(
         {{QStringLiteral("lock.shield.fill"),
-          tr("Audio is analyzed live, in memory \u2014 nothing is ever recorded or stored.")},
+          tr("Audio is analyzed live, in memory — nothing is ever recorded or stored.")},
          {QStringLiteral("microphone.circle.fill"),
           tr("Your desktop may show a microphone indicator whenever Lullwick is listening "
-             "\u2014 that's normal.")},
+             "— that's normal.")},
          {QStringLiteral("clock.fill"), tr("On the next steps you can set listening hours, so "
                                            "the mic isn't on all the time.")}},
         12, this));
@@ -48,7 +48,7 @@ MicrophonePage::MicrophonePage(AppState& state, QWidget* parent) : QWidget(paren
     enabledRow->addWidget(enabledText);
     stack->addWidget(m_enabled, 0, Qt::AlignHCenter);
 
-    m_enable = new QPushButton(tr("Enable Microphone\u2026"), this);
+    m_enable = new QPushButton(tr("Enable Microphone…"), this);
     m_enable->setObjectName(QStringLiteral("enableMicrophone"));
     m_enable->setDefault(true);
     m_enable->setMinimumHeight(36);
@@ -65,7 +65,7 @@ MicrophonePage::MicrophonePage(AppState& state, QWidget* parent) : QWidget(paren
     deniedText->setPalette(redText);
     deniedColumn->addWidget(deniedText, 0, Qt::AlignHCenter);
     // Linux has no privacy page for the microphone: Lullwick's own question stands for it.
-    auto* settings = new QPushButton(tr("Open System Settings\u2026"), m_denied);
+    auto* settings = new QPushButton(tr("Open System Settings…"), m_denied);
     settings->setObjectName(QStringLiteral("openSystemSettings"));
     deniedColumn->addWidget(settings, 0, Qt::AlignHCenter);
     stack->addWidget(m_denied, 0, Qt::AlignHCenter);

@@ -20,7 +20,7 @@ void MicrophoneQuestion::ask(std::function<void(bool allowed)> reply) {
         m_dialog->setObjectName(QStringLiteral("microphoneQuestion"));
         m_dialog->setIcon(QMessageBox::Question);
         m_dialog->setWindowTitle(tr("Lullwick"));
-        m_dialog->setText(tr("\u201cLullwick\u201d would like to access the microphone."));
+        m_dialog->setText(tr("“Lullwick” would like to access the microphone."));
         m_dialog->setInformativeText(
             tr("It listens for your double clap: audio is analyzed in memory and never "
                "recorded."));

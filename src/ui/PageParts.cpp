@@ -101,6 +101,8 @@ QLabel* pageTitle(const QString& text, QWidget* parent) {
     font.setWeight(QFont::DemiBold);
     label->setFont(font);
     label->setAlignment(Qt::AlignHCenter);
+    // Translations run longer than the English: a title wraps rather than widen the page.
+    label->setWordWrap(true);
     return label;
 }
 

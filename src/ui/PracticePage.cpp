@@ -35,6 +35,7 @@ PracticePage::PracticePage(AppState& state, const QString& pictures, QWidget* pa
     m_status->setObjectName(QStringLiteral("status"));
     m_status->setForegroundRole(QPalette::PlaceholderText);
     m_status->setAlignment(Qt::AlignHCenter);
+    m_status->setWordWrap(true);
     stack->addWidget(m_status);
     m_warning = new QWidget(this);
     m_warning->setObjectName(QStringLiteral("microphoneWarning"));
@@ -104,9 +105,9 @@ void PracticePage::showState() {
     const bool detected = doubles > 0;
     const bool microphone = m_state.micStatus() == MicStatus::authorized;
     m_clapArea->setDetected(detected);
-    m_title->setText(detected ? tr("Double clap detected!") : tr("Try it \u2014 clap twice now"));
+    m_title->setText(detected ? tr("Double clap detected!") : tr("Try it — clap twice now"));
     m_status->setText(
-        detected ? tr("Detected %1\u00d7 \u2014 you're all set. Click Finish.").arg(doubles)
+        detected ? tr("Detected %n× — you're all set. Click Finish.", nullptr, int(doubles))
                  : tr("Practice claps here never put your computer to sleep."));
     m_status->setVisible(microphone);
     m_warning->setVisible(!microphone);

@@ -24,9 +24,11 @@ WelcomePage::WelcomePage(const QString& pictures, QWidget* parent) : QWidget(par
     large.setBold(true);
     title->setFont(large);
     title->setAlignment(Qt::AlignHCenter);
+    // Translations run longer than the English: wrapped rather than widen the page.
+    title->setWordWrap(true);
     stack->addWidget(title);
 
-    auto* lines = new QLabel(tr("Clap twice \u2014 your computer goes to sleep.\n"
+    auto* lines = new QLabel(tr("Clap twice — your computer goes to sleep.\n"
                                 "Let's set everything up in under a minute."),
                              this);
     QFont title3 = lines->font();
@@ -34,6 +36,7 @@ WelcomePage::WelcomePage(const QString& pictures, QWidget* parent) : QWidget(par
     lines->setFont(title3);
     lines->setForegroundRole(QPalette::PlaceholderText);
     lines->setAlignment(Qt::AlignHCenter);
+    lines->setWordWrap(true);
     stack->addWidget(lines);
     stack->addStretch(1);
 }

@@ -19,7 +19,8 @@ EXPECTED = {"bin/lullwick", "share/man/man1/lullwick.1", "share/doc/lullwick/LIC
             f"{ICONS}/symbolic/apps/{APP}-listening-symbolic.svg",
             f"{ICONS}/symbolic/apps/{APP}-paused-symbolic.svg",
             *(f"share/lullwick/{n}.png" for n in ("mascot-alert", "mascot-sleepy", "mascot-asleep",
-                                                  "mascot-skeptical", "onboarding-hero"))}
+                                                  "mascot-skeptical", "onboarding-hero")),
+            *(f"share/lullwick/translations/lullwick_{n}.qm" for n in ("de", "fr", "es"))}
 
 
 class Install(unittest.TestCase):
@@ -50,6 +51,11 @@ class Install(unittest.TestCase):
     def test_desktop_entry_metadata_and_manual_page_validate(self):
         self.assertEqual(self.run_quietly(
             "desktop-file-validate", self.path(f"share/applications/{APP}.desktop")), "")
+        # Translated, as the program is.
+        with open(self.path(f"share/applications/{APP}.desktop"), encoding="utf-8") as f:
+            self.assertIn("GenericName[de]=Standby per Klatschen\n", f.read())
+        with open(self.path(f"share/metainfo/{APP}.metainfo.xml"), encoding="utf-8") as f:
+            self.assertIn('<summary xml:lang="fr">', f.read())
         report = self.run_quietly("appstreamcli", "validate", "--no-net", "--pedantic",
                                   self.path(f"share/metainfo/{APP}.metainfo.xml"))
         # Pedantic remarks are allowed; warnings and errors are not.
