@@ -7,10 +7,9 @@ import sys
 import time
 import unittest
 
-from lullwick_e2e import (CONFIRM, GOOD_NIGHT, Lullwick, accessible_window, event_sounds,
-                          focused_window, keep_sink_running, key, microphone_streams, output,
-                          start_accessibility, start_logind, stop, wait_for, window,
-                          window_geometry)
+from lullwick_e2e import (CONFIRM, GOOD_NIGHT, accessible_window, event_sounds, focused_window,
+                          keep_sink_running, key, microphone_streams, output, start_accessibility,
+                          start_logind, started, stop, wait_for, window, window_geometry)
 
 BINARY, CORPUS = sys.argv[1:3]
 
@@ -28,10 +27,9 @@ class DoubleClapFlow(unittest.TestCase):
             cls.addClassCleanup(stop, child)
 
     def start(self, mode):
-        self.app = Lullwick(BINARY, {"hasCompletedOnboarding": True, "confirmationMode": mode},
-                            ["--trace-latency"], {"QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1"})
-        self.addCleanup(self.app.close)
-        self.app.start()
+        self.app = started(self, BINARY, {"hasCompletedOnboarding": True,
+                                          "confirmationMode": mode},
+                           ["--trace-latency"], {"QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1"})
         self.assertTrue(wait_for(lambda: microphone_streams() == 1))
         time.sleep(1.0)  # the first buffers of a new stream are still on their way
         player = subprocess.Popen(["paplay", "-d", os.environ["LULLWICK_TEST_ROOM"],
@@ -67,8 +65,8 @@ class DoubleClapFlow(unittest.TestCase):
         self.assertNotIn(f"WINDOW={card}\n", output("xdotool", "getmouselocation", "--shell"))
         self.assertTrue(wait_for(self.noting_sounds(card_description), 10))
         description = card_description()
-        self.assertTrue(wait_for(self.noting_sounds(
-            lambda: card_description() not in (None, description)), 3), "the countdown was not told")
+        told = self.noting_sounds(lambda: card_description() not in (None, description))
+        self.assertTrue(wait_for(told, 3), "the countdown was not told")
         self.assertEqual(list(self.sounds.values()), ["message"])  # once, as the card came
         key("Escape")
         self.assertTrue(wait_for(lambda: focused_window() == before, 5))

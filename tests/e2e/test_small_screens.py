@@ -8,8 +8,8 @@ import sys
 import time
 import unittest
 
-from lullwick_e2e import (CONFIRM, GOOD_NIGHT, SETUP, Lullwick, active_window_name, key,
-                          keep_sink_running, microphone_streams, output, stop, wait_for, window,
+from lullwick_e2e import (CONFIRM, GOOD_NIGHT, SETUP, active_window_name, key, keep_sink_running,
+                          microphone_streams, output, started, stop, wait_for, window,
                           window_geometry)
 
 BINARY, CORPUS, *SCALES = sys.argv[1:]
@@ -31,10 +31,9 @@ class SmallScreens(unittest.TestCase):
         for scale in SCALES:
             with self.subTest(scale=scale):
                 # Allowed before, so that the practice page asks nothing.
-                app = Lullwick(BINARY, {"microphoneAllowed": True, "confirmationMode": "always"},
-                               env={"QT_SCALE_FACTOR": scale})
-                self.addCleanup(app.close)
-                app.start()
+                app = started(self, BINARY, {"microphoneAllowed": True,
+                                             "confirmationMode": "always"},
+                              env={"QT_SCALE_FACTOR": scale})
                 try:
                     self.check(app, scale == "1" and output(
                         "xdotool", "getdisplaygeometry").split() == ["1280", "800"])
