@@ -48,6 +48,13 @@ def reference_streams():
             if o["properties"].get("media.name") == "Played sound"]
 
 
+def event_sounds():
+    # The desktop's event sounds playing now, as theme ids by stream.
+    listing = json.loads(output("pactl", "-f", "json", "list", "sink-inputs") or "[]")
+    return {o["index"]: o["properties"]["event.id"] for o in listing
+            if "event.id" in o["properties"]}
+
+
 def start_service(name, bus, *command):
     process = subprocess.Popen(command, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     assert wait_for(lambda: bus.name_has_owner(name)), name
@@ -124,7 +131,6 @@ def active_window_name():
 
 def key(*names):
     subprocess.run(["xdotool", "key", "--delay", "80", *names], check=True)
-    time.sleep(0.2)  # xdotool returns before the application has read the keys
 
 
 def accessible_window(title):
@@ -144,12 +150,11 @@ def accessibles(title, role, name=None):
     return sorted(found, key=lambda a: a.queryComponent().getExtents(0).y)
 
 
-def click(accessible, left=None):
-    ext = accessible.queryComponent().getExtents(0)  # screen coordinates
-    x = ext.x + (ext.width // 2 if left is None else left)
-    subprocess.run(["xdotool", "mousemove", "--sync", str(x), str(ext.y + ext.height // 2),
-                    "click", "1"], check=True)
-    time.sleep(0.3)  # xdotool returns before the application has read the click
+def has_keyboard(title, name):
+    # That button in that window has the keyboard focus.
+    import pyatspi
+    return any(a.getState().contains(pyatspi.STATE_FOCUSED)
+               for a in accessibles(title, "PUSH_BUTTON", name))
 
 
 class Lullwick:
@@ -177,7 +182,14 @@ class Lullwick:
         return self.calls.read_text().count("\n") if self.calls.exists() else 0
 
     def settled_sleep_calls(self):
-        time.sleep(2)  # a second or a wrong sleep would follow within this
+        # The computer wakes: capture closes at once and opens again after the wake delay,
+        # which outlasts the good-night card's, so a second sleep begun before would be here.
+        assert wait_for(lambda: microphone_streams() == 1, 10), "not listening before the wake"
+        dbus.SystemBus().get_object(LOGIN1, "/org/freedesktop/login1").EmitSignal(
+            "org.freedesktop.login1.Manager", "PrepareForSleep", "b", [dbus.Boolean(False)],
+            dbus_interface="org.freedesktop.DBus.Mock")
+        assert wait_for(lambda: microphone_streams() == 0, 10), "the wake left capture open"
+        assert wait_for(lambda: microphone_streams() == 1, 10), "not listening after the wake"
         return self.sleep_calls()
 
     def start(self):
