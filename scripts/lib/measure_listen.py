@@ -1,12 +1,13 @@
 #!/usr/bin/python3
 """The runs of scripts/measure-listen, inside its private desktop, sound server and buses.
 
-Usage: measure_listen.py LULLWICK MUSIC SECONDS
+Usage: measure_listen.py LULLWICK MUSIC_FOLDER SECONDS
 
 One after another on the same server, each for SECONDS: nothing, `parec` with 1024- and
 4096-frame fragments, `lullwick listen` and the tray application, first with nothing playing,
-then while MUSIC plays into the speakers. For each: the CPU share of one core of the client and
-of the sound server's processes, from /proc/PID/stat."""
+then while the pieces of MUSIC_FOLDER play into the speakers, one after another. For each: the
+CPU share of one core of the client and of the sound server's processes, from /proc/PID/stat."""
+import glob
 import json
 import os
 import subprocess
@@ -85,11 +86,17 @@ def measure(name, start, streams):
 
 
 def report(title, rows, quiet_server):
+    # Against parec with the fragment Lullwick asks of the server for the microphone.
+    parec = next(own + server - quiet_server for name, own, server in rows
+                 if name == "parec, 4096 frames")
     print(title)
-    print(f"  {'':<26}{'client':>8}{'server':>8}{'both':>8}{'added':>8}   (% of one core)")
+    print(f"  {'':<26}{'client':>8}{'server':>8}{'both':>8}{'added':>8}{'÷ parec':>9}"
+          "   (% of one core; ÷ parec: added, against parec with 4096 frames)")
     for name, own, server in rows:
-        print(f"  {name:<26}{own:8.2f}{server:8.2f}{own + server:8.2f}"
-              f"{own + server - quiet_server:8.2f}")
+        added = own + server - quiet_server
+        ratio = f"{added / parec:9.2f}" if parec > 0 and name != "nothing" else f"{'':9}"
+        print(f"  {name:<26}{own:8.2f}{server:8.2f}{own + server:8.2f}{added:8.2f}{ratio}")
+    sys.stdout.flush()
 
 
 with tempfile.TemporaryDirectory() as config:
@@ -101,10 +108,11 @@ with tempfile.TemporaryDirectory() as config:
             ("tray application", lambda: tray(config), 1)]
     quiet = [measure(*run) for run in runs]
     report(f"nothing playing, {SECONDS:.0f} s each:", quiet, quiet[0][2])
-    player = subprocess.Popen(["bash", "-c", 'while paplay -d "$0" "$1"; do :; done', SPEAKERS,
-                               MUSIC], start_new_session=True)
+    pieces = sorted(glob.glob(os.path.join(MUSIC, "*.ogg")))
+    player = subprocess.Popen(["bash", "-c", 'while :; do for f; do paplay -d "$0" "$f" || exit; '
+                               'done; done', SPEAKERS, *pieces], start_new_session=True)
     try:
-        playing = [measure(*run) for run in runs[:1] + runs[2:]]
+        playing = [measure(*run) for run in runs]
     finally:
         os.killpg(player.pid, 15)
         player.wait()

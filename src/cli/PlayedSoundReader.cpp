@@ -1,44 +1,23 @@
 #include "PlayedSoundReader.h"
 
-#include <QFile>
-#include <sndfile.h>
+#include "platform/SoundFile.h"
 
 namespace lullwick {
-namespace {
-
-constexpr std::size_t inputChunk = 4096;
-
-} // namespace
-
-struct PlayedSoundReader::Handle {
-    SNDFILE* file = nullptr;
-    ~Handle() {
-        if (file)
-            sf_close(file);
-    }
-};
 
 PlayedSoundReader::~PlayedSoundReader() = default;
 
 std::unique_ptr<PlayedSoundReader> PlayedSoundReader::open(const QString& path, int outputRate,
                                                            QString* error) {
-    SF_INFO info{};
-    SNDFILE* raw = sf_open(QFile::encodeName(path).constData(), SFM_READ, &info);
-    if (!raw) {
-        *error = QString::fromUtf8(sf_strerror(nullptr));
+    auto file = SoundFile::open(path, error);
+    if (!file)
         return nullptr;
-    }
-    std::unique_ptr<PlayedSoundReader> reader(new PlayedSoundReader);
-    reader->m_handle = std::make_unique<Handle>();
-    reader->m_handle->file = raw;
-    if (info.samplerate <= 0 || info.channels <= 0 || outputRate <= 0) {
+    if (outputRate <= 0) {
         *error = QStringLiteral("the file has no audio");
         return nullptr;
     }
-    sf_command(raw, SFC_SET_NORM_FLOAT, nullptr, SF_TRUE);
-    reader->m_channels = info.channels;
-    reader->m_step = static_cast<double>(info.samplerate) / outputRate;
-    reader->m_interleaved.resize(inputChunk * static_cast<std::size_t>(info.channels));
+    std::unique_ptr<PlayedSoundReader> reader(new PlayedSoundReader);
+    reader->m_step = static_cast<double>(file->sampleRate()) / outputRate;
+    reader->m_file = std::move(file);
     // The first two input frames frame the first output frame.
     reader->m_atEnd = !reader->nextInput(&reader->m_previous);
     if (!reader->nextInput(&reader->m_current)) {
@@ -48,27 +27,18 @@ std::unique_ptr<PlayedSoundReader> PlayedSoundReader::open(const QString& path, 
     return reader;
 }
 
+const QString& PlayedSoundReader::error() const {
+    return m_file->error();
+}
+
 bool PlayedSoundReader::nextInput(float* frame) {
     if (m_used == m_buffered) {
-        if (!m_error.isEmpty())
-            return false;
-        const sf_count_t read = sf_readf_float(m_handle->file, m_interleaved.data(),
-                                               static_cast<sf_count_t>(inputChunk));
-        if (read <= 0) {
-            if (sf_error(m_handle->file) != SF_ERR_NO_ERROR)
-                m_error = QString::fromUtf8(sf_strerror(m_handle->file));
-            return false;
-        }
-        m_buffered = static_cast<std::size_t>(read);
+        m_buffered = m_file->readMixed(m_mixed);
         m_used = 0;
+        if (m_buffered == 0)
+            return false;
     }
-    const auto channels = static_cast<std::size_t>(m_channels);
-    const float* samples = m_interleaved.data() + m_used * channels;
-    float sum = 0.0f;
-    for (std::size_t c = 0; c < channels; ++c)
-        sum += samples[c];
-    *frame = sum / static_cast<float>(channels);
-    ++m_used;
+    *frame = m_mixed[m_used++];
     return true;
 }
 

@@ -1,13 +1,14 @@
 #pragma once
 
 #include <QString>
+#include <array>
 #include <cstddef>
-#include <cstdint>
 #include <memory>
 #include <span>
-#include <vector>
 
 namespace lullwick {
+
+class SoundFile;
 
 // A recording of what the computer played, read as a sound server's monitor delivers it to
 // the capture: all channels mixed to mono, at the capture's sample rate.
@@ -24,16 +25,14 @@ public:
     // Fills out with the next frames; the number given, 0 at the end. A read error ends the
     // stream and is kept in error().
     std::size_t read(std::span<float> out);
-    const QString& error() const { return m_error; }
+    const QString& error() const;
 
 private:
     PlayedSoundReader() = default;
     // The next frame of the file, mixed; false at the end.
     bool nextInput(float* frame);
 
-    struct Handle;
-    std::unique_ptr<Handle> m_handle;
-    int m_channels = 0;
+    std::unique_ptr<SoundFile> m_file;
     // One input frame advances the output by this many output frames' positions.
     double m_step = 1.0;
     double m_position = 0.0;
@@ -41,10 +40,9 @@ private:
     float m_current = 0.0f;
     bool m_atEnd = false;
     bool m_inputEnded = false;
-    std::vector<float> m_interleaved;
+    std::array<float, 4096> m_mixed{};
     std::size_t m_buffered = 0;
     std::size_t m_used = 0;
-    QString m_error;
 };
 
 } // namespace lullwick

@@ -1,24 +1,11 @@
 #include "PulseRecordStream.h"
 
+#include "PulseStreams.h"
+
 #include <algorithm>
-#include <chrono>
 #include <pulse/pulseaudio.h>
 
 namespace lullwick {
-namespace {
-
-// The detector's clock: seconds since 2001-01-01 00:00 UTC.
-double absoluteNow() {
-    using namespace std::chrono;
-    constexpr double unixTo2001 = 978307200.0;
-    return duration<double>(system_clock::now().time_since_epoch()).count() - unixTo2001;
-}
-
-bool isFinal(pa_stream_state_t state) {
-    return state == PA_STREAM_FAILED || state == PA_STREAM_TERMINATED;
-}
-
-} // namespace
 
 struct PulseRecordStream::Callbacks {
     static PulseRecordStream& self(void* data) { return *static_cast<PulseRecordStream*>(data); }
@@ -40,39 +27,31 @@ struct PulseRecordStream::Callbacks {
     template <bool traced> static void read(pa_stream* stream, std::size_t, void* data) {
         PulseRecordStream& self = Callbacks::self(data);
         const std::size_t frameBytes = self.m_channels * sizeof(float);
-        for (;;) {
-            const std::size_t readable = pa_stream_readable_size(stream);
-            if (readable == 0 || readable == static_cast<std::size_t>(-1))
-                return;
-            const double arrived = absoluteNow();
-            const void* samples = nullptr;
-            std::size_t bytes = 0;
-            if (pa_stream_peek(stream, &samples, &bytes) < 0 || bytes == 0)
-                return;
+        takeReads(stream, [&](const void* samples, std::size_t bytes, std::size_t readable,
+                              double arrived) {
             // A null pointer with a length is a hole in the recording: skipped, not analysed.
-            if (samples != nullptr && !self.m_muted) {
-                ClapDetector& detector = self.m_detector;
-                FrameBlocker& blocker = self.m_blocker;
-                // Frames of this peek and those behind it; where the next block ends in them.
-                const std::size_t queued = readable / frameBytes;
-                std::size_t blockEnd = blocker.framesPerBlock() - blocker.pendingFrames();
-                blocker.push(static_cast<const float*>(samples), bytes / frameBytes,
-                             self.m_channels, [&](std::span<const float> block) {
-                                 const auto at = [&] {
-                                     const std::size_t after = queued - std::min(queued, blockEnd);
-                                     return arrived - static_cast<double>(after) / self.m_rate;
-                                 };
-                                 blockEnd += blocker.framesPerBlock();
-                                 if constexpr (traced) {
-                                     if (const auto trace = detector.processNowTraced(block, at))
-                                         self.m_tap->publish(*trace);
-                                 } else {
-                                     detector.processNow(block, at);
-                                 }
-                             });
-            }
-            pa_stream_drop(stream);
-        }
+            if (samples == nullptr || self.m_muted)
+                return;
+            ClapDetector& detector = self.m_detector;
+            FrameBlocker& blocker = self.m_blocker;
+            // Frames of this peek and those behind it; where the next block ends in them.
+            const std::size_t queued = readable / frameBytes;
+            std::size_t blockEnd = blocker.framesPerBlock() - blocker.pendingFrames();
+            blocker.push(static_cast<const float*>(samples), bytes / frameBytes, self.m_channels,
+                         [&](std::span<const float> block) {
+                             const auto at = [&] {
+                                 const std::size_t after = queued - std::min(queued, blockEnd);
+                                 return arrived - static_cast<double>(after) / self.m_rate;
+                             };
+                             blockEnd += blocker.framesPerBlock();
+                             if constexpr (traced) {
+                                 if (const auto trace = detector.processNowTraced(block, at))
+                                     self.m_tap->publish(*trace);
+                             } else {
+                                 detector.processNow(block, at);
+                             }
+                         });
+        });
     }
 
     // The server moves a stream whose source disappeared to its fallback, which may be the
@@ -146,12 +125,7 @@ void PulseRecordStream::closeLocked(PulseConnection::Deadline deadline) {
         return;
     pa_stream_set_read_callback(m_stream, nullptr, nullptr);
     pa_stream_set_moved_callback(m_stream, nullptr, nullptr);
-    // Waits for the server's answer, so that the stream is really gone on return.
-    if (!m_connection.hasFailed() && !isFinal(pa_stream_get_state(m_stream)) &&
-        pa_stream_disconnect(m_stream) == 0) {
-        m_connection.waitLocked([this] { return isFinal(pa_stream_get_state(m_stream)); },
-                                deadline);
-    }
+    disconnectLocked(m_connection, m_stream, deadline);
     pa_stream_set_state_callback(m_stream, nullptr, nullptr);
     pa_stream_unref(m_stream);
     m_stream = nullptr;

@@ -1,24 +1,13 @@
 #include "PulseReferenceStream.h"
 
+#include "PulseStreams.h"
 #include "core/ClapDetector.h"
 
-#include <chrono>
 #include <cmath>
 #include <pulse/pulseaudio.h>
 
 namespace lullwick {
 namespace {
-
-// The detector's clock: seconds since 2001-01-01 00:00 UTC.
-double absoluteNow() {
-    using namespace std::chrono;
-    constexpr double unixTo2001 = 978307200.0;
-    return duration<double>(system_clock::now().time_since_epoch()).count() - unixTo2001;
-}
-
-bool isFinal(pa_stream_state_t state) {
-    return state == PA_STREAM_FAILED || state == PA_STREAM_TERMINATED;
-}
 
 // A read further than this from where the previous ones lead follows a gap (an overrun, a
 // stalled server): the stamps start again from its arrival.
@@ -51,22 +40,14 @@ struct PulseReferenceStream::Callbacks {
     // arrived with it, so that both stand on the same footing.
     static void read(pa_stream* stream, std::size_t, void* data) {
         PulseReferenceStream& self = Callbacks::self(data);
-        for (;;) {
-            const std::size_t readable = pa_stream_readable_size(stream);
-            if (readable == 0 || readable == static_cast<std::size_t>(-1))
-                return;
-            const double arrived = absoluteNow();
-            const void* samples = nullptr;
-            std::size_t bytes = 0;
-            if (pa_stream_peek(stream, &samples, &bytes) < 0 || bytes == 0)
-                return;
+        takeReads(stream, [&self](const void* samples, std::size_t bytes, std::size_t readable,
+                                  double arrived) {
             const std::size_t frames = bytes / sizeof(float);
             const double start = self.startOf(arrived, readable / sizeof(float), frames);
             // A hole: its time passes, nothing is said of it.
             if (samples != nullptr)
                 self.m_detector.feedReference({static_cast<const float*>(samples), frames}, start);
-            pa_stream_drop(stream);
-        }
+        });
     }
 };
 
@@ -118,12 +99,7 @@ void PulseReferenceStream::closeLocked(PulseConnection::Deadline deadline) {
     m_detector.endReference();
     pa_stream* stream = m_stream;
     pa_stream_set_read_callback(stream, nullptr, nullptr);
-    // Waits for the server's answer, so that the stream is really gone on return.
-    if (!m_connection.hasFailed() && !isFinal(pa_stream_get_state(stream)) &&
-        pa_stream_disconnect(stream) == 0) {
-        m_connection.waitLocked([stream] { return isFinal(pa_stream_get_state(stream)); },
-                                deadline);
-    }
+    disconnectLocked(m_connection, stream, deadline);
     detach();
 }
 

@@ -37,21 +37,38 @@ std::unique_ptr<SoundFile> SoundFile::open(const QString& path, QString* error) 
     return file;
 }
 
-std::size_t SoundFile::readChannel0(std::span<float> out) {
-    if (out.empty() || !m_error.isEmpty())
+std::size_t SoundFile::readInterleaved(std::size_t frames) {
+    if (frames == 0 || !m_error.isEmpty())
         return 0;
-    const auto channels = static_cast<std::size_t>(m_channels);
-    m_interleaved.resize(out.size() * channels);
+    m_interleaved.resize(frames * static_cast<std::size_t>(m_channels));
     const sf_count_t read =
-        sf_readf_float(m_handle->file, m_interleaved.data(), static_cast<sf_count_t>(out.size()));
+        sf_readf_float(m_handle->file, m_interleaved.data(), static_cast<sf_count_t>(frames));
     if (read <= 0) {
         if (sf_error(m_handle->file) != SF_ERR_NO_ERROR)
             m_error = QString::fromUtf8(sf_strerror(m_handle->file));
         return 0;
     }
-    const auto frames = static_cast<std::size_t>(read);
+    return static_cast<std::size_t>(read);
+}
+
+std::size_t SoundFile::readChannel0(std::span<float> out) {
+    const std::size_t frames = readInterleaved(out.size());
+    const auto channels = static_cast<std::size_t>(m_channels);
     for (std::size_t i = 0; i < frames; ++i)
         out[i] = m_interleaved[i * channels];
+    return frames;
+}
+
+std::size_t SoundFile::readMixed(std::span<float> out) {
+    const std::size_t frames = readInterleaved(out.size());
+    const auto channels = static_cast<std::size_t>(m_channels);
+    for (std::size_t i = 0; i < frames; ++i) {
+        const float* samples = m_interleaved.data() + i * channels;
+        float sum = 0.0f;
+        for (std::size_t c = 0; c < channels; ++c)
+            sum += samples[c];
+        out[i] = sum / static_cast<float>(channels);
+    }
     return frames;
 }
 

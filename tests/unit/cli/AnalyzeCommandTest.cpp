@@ -79,6 +79,32 @@ private slots:
         }
     }
 
+    // What the computer played, stereo at 44.1 kHz with the claps in its second channel only,
+    // explains the same claps heard at 48 kHz: they count without it and not with it.
+    void onsetsThePlayedSoundExplainsDoNotCount() {
+        const auto write = [&](const QString& name, int rate, int channels) {
+            const QString path = m_dir.filePath(name);
+            SF_INFO info{0, rate, channels, SF_FORMAT_WAV | SF_FORMAT_FLOAT, 0, 0};
+            SNDFILE* file = sf_open(QFile::encodeName(path).constData(), SFM_WRITE, &info);
+            const auto width = std::size_t(channels);
+            std::vector<float> data(std::size_t(6 * rate) * width, 0.0f);
+            for (double t : {5.0, 5.4})
+                for (std::size_t i = 0; i < 20; ++i)
+                    data[(std::size_t(t * rate) + i) * width + width - 1] = 0.3f * float(channels);
+            sf_writef_float(file, data.data(), sf_count_t(data.size() / width));
+            return sf_close(file) == 0 ? path : QString();
+        };
+        const QString heard = write(QStringLiteral("heard.wav"), 48000, 1);
+        QVERIFY(AnalyzeRun(heard, Sensitivity::medium).out.contains(u"double-clap"));
+        AnalyzeOptions options;
+        options.referencePath = write(QStringLiteral("played.wav"), 44100, 2);
+        options.format = AnalyzeOptions::Format::jsonl;
+        const AnalyzeRun run(heard, options);
+        QCOMPARE(run.status, 0);
+        QCOMPARE(run.out.count(u"{\"event\":\"played-sound\","), 2);
+        QVERIFY(!run.out.contains(u"clap\""));
+    }
+
     // The marks at the printed event times, the threshold at medium's 0.12 over the silence;
     // the same picture every run, and SVG by name.
     void plotsTheEventsWhereTheyWerePrinted() {

@@ -1,0 +1,23 @@
+#include "PulseStreams.h"
+
+#include <chrono>
+#include <pulse/stream.h>
+
+namespace lullwick {
+
+double detectorClockNow() {
+    using namespace std::chrono;
+    constexpr double unixTo2001 = 978307200.0;
+    return duration<double>(system_clock::now().time_since_epoch()).count() - unixTo2001;
+}
+
+void disconnectLocked(PulseConnection& connection, pa_stream* stream,
+                      PulseConnection::Deadline deadline) {
+    if (connection.hasFailed() || isFinal(pa_stream_get_state(stream)) ||
+        pa_stream_disconnect(stream) != 0) {
+        return;
+    }
+    connection.waitLocked([stream] { return isFinal(pa_stream_get_state(stream)); }, deadline);
+}
+
+} // namespace lullwick
