@@ -1,6 +1,6 @@
 #include "AppState.h"
 
-#include "PostTo.h"
+#include "ClapHandOff.h"
 #include "StoredSettings.h"
 #include "core/Schedule.h"
 
@@ -30,20 +30,13 @@ AppState::AppState(AppServices services, AppViews views, QObject* parent)
     m_launchAtLogin = m_services.loginItem.isEnabled();
     m_detector.setTuning(tuningFor(m_sensitivity));
 
-    const QPointer<AppState> self(this);
-    m_detector.setOnDoubleClap([self] {
-        // Taken on the capture thread, for the latency trace.
-        const auto heardAt = std::chrono::steady_clock::now();
-        postTo(self, [heardAt](AppState& state) {
-            emit state.doubleClapHeard(heardAt.time_since_epoch().count());
-            state.m_sleepFlow.handleDoubleClap();
-        });
-    });
-    m_detector.setOnClap([self] {
-        postTo(self, [](AppState& state) {
-            if (state.m_isClapTestActive)
-                state.setTestClapCount(state.m_testClapCount + 1);
-        });
+    handClapsTo(m_detector, *this, [this](const HeardClap& heard) {
+        if (heard.isDouble) {
+            emit doubleClapHeard(heard.at.time_since_epoch().count());
+            m_sleepFlow.handleDoubleClap();
+        } else if (m_isClapTestActive) {
+            setTestClapCount(m_testClapCount + 1);
+        }
     });
 
     m_listening.start();

@@ -2,6 +2,7 @@
 
 #include "LevelMeter.h"
 #include "app/CaptureRestarter.h"
+#include "app/ClapHandOff.h"
 #include "core/ClapDetector.h"
 #include "platform/PulseAudioInput.h"
 #include "platform/QtTimers.h"
@@ -14,7 +15,10 @@
 namespace lullwick {
 namespace {
 
-QString wallClock(std::chrono::system_clock::time_point when) {
+// The wall-clock time of a moment on the steady clock.
+QString wallClock(std::chrono::steady_clock::time_point moment) {
+    const auto when =
+        std::chrono::system_clock::now() - (std::chrono::steady_clock::now() - moment);
     const auto ms =
         std::chrono::duration_cast<std::chrono::milliseconds>(when.time_since_epoch()).count();
     return QDateTime::fromMSecsSinceEpoch(ms).toString(QStringLiteral("HH:mm:ss.zzz"));
@@ -38,22 +42,11 @@ int runListen(Sensitivity sensitivity, bool meter, std::FILE* out, std::FILE* er
     if (levelMeter)
         input.setLevelTap(&levelMeter->tap());
     QObject events;
-
-    // On the audio thread: note the time and hand the line to the main thread.
-    auto report = [&events, out](const char* kind) {
-        return [&events, out, kind] {
-            const auto when = std::chrono::system_clock::now();
-            QMetaObject::invokeMethod(
-                &events,
-                [out, kind, when] {
-                    std::fprintf(out, "%s %s\n", kind, qPrintable(wallClock(when)));
-                    std::fflush(out);
-                },
-                Qt::QueuedConnection);
-        };
-    };
-    detector.setOnClap(report("clap"));
-    detector.setOnDoubleClap(report("double-clap"));
+    handClapsTo(detector, events, [out](const HeardClap& heard) {
+        std::fprintf(out, "%s %s\n", heard.isDouble ? "double-clap" : "clap",
+                     qPrintable(wallClock(heard.at)));
+        std::fflush(out);
+    });
 
     auto startCapture = [&]() -> bool {
         if (const auto error = input.start(detector)) {

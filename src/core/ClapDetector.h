@@ -53,8 +53,9 @@ struct BufferTrace {
     float crest = 0.0f;
 };
 
-// Turns buffers of channel-0 samples into clap and double-clap events. The analysis step
-// allocates nothing, locks nothing and does no I/O: it runs on the audio thread.
+// Turns buffers of channel-0 samples into clap and double-clap events. The analysis itself
+// allocates nothing, locks nothing and does no I/O, so that it can run on the audio thread;
+// what an event costs there is its callbacks'.
 class ClapDetector {
 public:
     using Callback = std::function<void()>;
@@ -82,7 +83,8 @@ public:
     static constexpr double referenceWait = 0.2;
     static constexpr std::size_t maxPendingOnsets = 16;
 
-    // Set once, before capture starts; invoked synchronously on the analysing thread.
+    // Set once, before capture starts; invoked synchronously on the analysing thread, from
+    // within the analysis.
     void setOnClap(Callback callback) { m_onClap = std::move(callback); }
     void setOnDoubleClap(Callback callback) { m_onDoubleClap = std::move(callback); }
     // An onset that was not accepted because the computer played it, with its time.

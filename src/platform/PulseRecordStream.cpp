@@ -20,10 +20,11 @@ struct PulseRecordStream::Callbacks {
             self.m_onLost();
     }
 
-    // The audio path: no allocation, no lock besides the loop's own, no output. Traced only
-    // with a tap, chosen once when the stream opens, not per buffer. Each buffer is dated by
-    // its own last frame: the clock at arrival less the frames that follow it in what the
-    // server delivered, so that a read of several buffers keeps their spacing.
+    // The audio path: no allocation, no lock besides the loop's own (a clap's hand-off to the
+    // GUI thread aside), no output. Traced only with a tap, chosen once when the stream opens,
+    // not per buffer. Each buffer is dated by its own last frame: the clock at arrival less the
+    // frames that follow it in what the server delivered, so that a read of several buffers keeps
+    // their spacing.
     template <bool traced> static void read(pa_stream* stream, std::size_t, void* data) {
         PulseRecordStream& self = Callbacks::self(data);
         const std::size_t frameBytes = self.m_channels * sizeof(float);
