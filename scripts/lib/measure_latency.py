@@ -4,9 +4,17 @@ buses it is started in, plays a recorded double clap N times into the room, and 
 time from the second clap to the first drawing of the good-night card, and from the
 detector's double-clap callback to it.
 
-The second clap is dated by a recorder of the room with 5 ms fragments: the monotonic clock
-when its samples arrive, less the samples that follow the clap's onset (where the level first
-rises past a tenth of full scale after 0.2 s below it)."""
+The second clap is dated by a recorder of the room: the monotonic clock when its samples
+arrive, less the samples that follow the clap's onset (where the level first rises past a
+tenth of full scale after 0.2 s below it). The recorder asks for fragments no smaller than the
+microphone's and nothing else plays into the room, so that the server delivers the microphone's
+reads as it would with nothing but Lullwick recording; a stream with short fragments would
+make it deliver them in short pieces, sooner.
+
+With MUSIC (a folder), its pieces play into the speakers meanwhile, one after another: the
+time a clap waits for the played sound that could explain it is then included. Run it with
+headphones (no air), or the recorder would take the music's own onsets for claps."""
+import glob
 import json
 import os
 import statistics
@@ -17,8 +25,12 @@ import threading
 import time
 
 binary, scene, runs = sys.argv[1], sys.argv[2], int(sys.argv[3])
+MUSIC = sys.argv[4] if len(sys.argv) > 4 else ""
 RATE, THRESHOLD, QUIET = 48000, 0.1, 0.2
 ROOM = os.environ["LULLWICK_TEST_ROOM"]
+SPEAKERS = os.environ["LULLWICK_TEST_SPEAKERS"]
+# The microphone's reads are 4096 frames (85 ms at 48 kHz).
+RECORDER_MS = 100
 
 
 def record(recorder, onsets):
@@ -49,12 +61,14 @@ with tempfile.TemporaryDirectory() as folder:
         json.dump({"hasCompletedOnboarding": True, "confirmationMode": "whenVideoPlaying"}, f)
     logind = subprocess.Popen(["/usr/bin/python3", "-m", "dbusmock", "--system", "--template",
                                "logind"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    keepalive = subprocess.Popen(["pacat", "--playback", "-d", ROOM, "--latency-msec=20",
-                                  "--rate=48000", "--channels=1", "--format=float32le",
-                                  "/dev/zero"])
-    recorder = subprocess.Popen(["parec", "-d", ROOM + ".monitor", "--raw", "--latency-msec=5",
-                                 f"--rate={RATE}", "--channels=1", "--format=float32le"],
-                                stdout=subprocess.PIPE)
+    recorder = subprocess.Popen(["parec", "-d", ROOM + ".monitor", "--raw",
+                                 f"--latency-msec={RECORDER_MS}", f"--rate={RATE}",
+                                 "--channels=1", "--format=float32le"], stdout=subprocess.PIPE)
+    player = None
+    if MUSIC:
+        pieces = sorted(glob.glob(os.path.join(MUSIC, "*.ogg")))
+        player = subprocess.Popen(["bash", "-c", 'while :; do for f; do paplay -d "$0" "$f" || '
+                                   'exit; done; done', SPEAKERS, *pieces], start_new_session=True)
     onsets = []
     listener = threading.Thread(target=record, args=(recorder, onsets), daemon=True)
     listener.start()
@@ -68,7 +82,10 @@ with tempfile.TemporaryDirectory() as folder:
         time.sleep(1.5)  # past the detector's 2.5 s cooldown and the card's 1.4 s
     app.terminate()
     app.wait()
-    for child in (recorder, keepalive, logind):
+    if player:
+        os.killpg(player.pid, 15)
+        player.wait()
+    for child in (recorder, logind):
         child.terminate()
         child.wait()
     listener.join()

@@ -136,9 +136,12 @@ int runAnalyze(const QString& path, const AnalyzeOptions& options, std::FILE* ou
         if (plot)
             plot->addDoubleClap(detector.lastOnsetAt() - clockOrigin);
     });
+    // Only a reference brings these, so the output without one stays as it always was.
     detector.setOnPlayedSound([&](double at) {
         if (jsonl)
             std::fprintf(out, "{\"event\":\"played-sound\",\"t\":%.6f}\n", at - clockOrigin);
+        else
+            std::fprintf(out, "played-sound %.6f\n", at - clockOrigin);
         if (plot)
             plot->addPlayedSound(at - clockOrigin);
     });

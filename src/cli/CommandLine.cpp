@@ -38,7 +38,7 @@ QString usageText() {
         "                           events over time into a PNG or SVG picture\n"
         "  --reference PLAYED       analyze: FILE was heard while the computer played PLAYED\n"
         "                           (from the same moment); onsets that PLAYED explains\n"
-        "                           do not count\n"
+        "                           do not count and print as played-sound T\n"
         "  --meter                  listen: on a terminal, a live level meter under the events\n"
         "  --sleep-command PROGRAM  run PROGRAM (an absolute path) instead of systemctl suspend\n"
         "  --sleep-fallback PROGRAM run PROGRAM when the sleep command fails\n"

@@ -18,9 +18,10 @@ class ClapDetector;
 // thread, the audio thread, stamped on the detector's clock. Used with the loop locked.
 class PulseReferenceStream {
 public:
-    // Small against the microphone's reads, so that the reference arrives before the sound it
-    // explains has been analysed.
-    static constexpr std::size_t framesPerFragment = 1024;
+    // As large as the microphone's reads: reading a monitor in small fragments also makes the
+    // server run its sink in short periods, and wake-ups are most of what listening costs.
+    // An onset heard meanwhile waits for the reference that covers it.
+    static constexpr std::size_t framesPerFragment = 4096;
     // Only in a recording tool's list does the user see it, beside "Clap detection".
     static constexpr const char* name = "Played sound";
 

@@ -103,6 +103,9 @@ private slots:
         QCOMPARE(run.status, 0);
         QCOMPARE(run.out.count(u"{\"event\":\"played-sound\","), 2);
         QVERIFY(!run.out.contains(u"clap\""));
+        options.format = AnalyzeOptions::Format::text;
+        const QStringList lines = AnalyzeRun(heard, options).out.split(u'\n', Qt::SkipEmptyParts);
+        QVERIFY(lines.size() == 2 && lines.filter(u"played-sound ").size() == 2);
     }
 
     // The marks at the printed event times, the threshold at medium's 0.12 over the silence;
