@@ -108,6 +108,8 @@ void PulsePlaybackWatch::look() {
         m_lookAgain = true;
         return;
     }
+    if (!m_reference.isOpen() && !m_lookedSince)
+        m_lookedSince = PulseReferenceStream::clock();
     pa_operation* operation =
         pa_context_get_server_info(m_connection.context(), Callbacks::serverRead, this);
     if (operation == nullptr) {
@@ -126,7 +128,9 @@ void PulsePlaybackWatch::settle(bool playing) {
         return;
     }
     if (!m_reference.isOpen()) {
-        if (playing && m_reference.openLocked(m_monitor, m_rate))
+        const double since = m_lookedSince.value_or(PulseReferenceStream::clock());
+        m_lookedSince.reset();
+        if (playing && m_reference.openLocked(m_monitor, m_rate, since))
             m_onReading(true);
         return;
     }
@@ -138,7 +142,7 @@ void PulsePlaybackWatch::settle(bool playing) {
     // Another default sink that plays: its own sound is the reference from now on.
     if (m_reference.monitor() != m_monitor) {
         endReading();
-        if (m_reference.openLocked(m_monitor, m_rate))
+        if (m_reference.openLocked(m_monitor, m_rate, PulseReferenceStream::clock()))
             m_onReading(true);
     }
 }

@@ -9,13 +9,6 @@
 namespace lullwick {
 namespace {
 
-// The detector's clock: seconds since 2001-01-01 00:00 UTC.
-double absoluteNow() {
-    using namespace std::chrono;
-    constexpr double unixTo2001 = 978307200.0;
-    return duration<double>(system_clock::now().time_since_epoch()).count() - unixTo2001;
-}
-
 bool isFinal(pa_stream_state_t state) {
     return state == PA_STREAM_FAILED || state == PA_STREAM_TERMINATED;
 }
@@ -55,7 +48,7 @@ struct PulseReferenceStream::Callbacks {
             const std::size_t readable = pa_stream_readable_size(stream);
             if (readable == 0 || readable == static_cast<std::size_t>(-1))
                 return;
-            const double arrived = absoluteNow();
+            const double arrived = clock();
             const void* samples = nullptr;
             std::size_t bytes = 0;
             if (pa_stream_peek(stream, &samples, &bytes) < 0 || bytes == 0)
@@ -78,7 +71,15 @@ PulseReferenceStream::~PulseReferenceStream() {
     detach();
 }
 
-bool PulseReferenceStream::openLocked(const std::string& monitor, std::uint32_t rate) {
+// Seconds since 2001-01-01 00:00 UTC.
+double PulseReferenceStream::clock() {
+    using namespace std::chrono;
+    constexpr double unixTo2001 = 978307200.0;
+    return duration<double>(system_clock::now().time_since_epoch()).count() - unixTo2001;
+}
+
+bool PulseReferenceStream::openLocked(const std::string& monitor, std::uint32_t rate,
+                                      double since) {
     closeLocked();
     const pa_sample_spec sampleSpec{PA_SAMPLE_FLOAT32NE, rate, 1};
     pa_channel_map map;
@@ -102,6 +103,7 @@ bool PulseReferenceStream::openLocked(const std::string& monitor, std::uint32_t 
         detach();
         return false;
     }
+    m_detector.expectReference(since);
     return true;
 }
 
