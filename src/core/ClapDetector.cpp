@@ -109,6 +109,8 @@ void ClapDetector::reset() noexcept {
     m_cooldownUntil = 0.0;
     m_gate.clear();
     m_pendingFirst = m_pendingCount = 0;
+    m_expectedSince.reset();
+    m_playedFrom.reset();
 }
 
 // The one analysis step; an observer sees the levels, the floor and the threshold before any
@@ -133,7 +135,7 @@ void ClapDetector::step(Levels levels, double now, double start, Observer&& obse
 
     // While the computer plays, an onset is judged once the played sound that can explain it
     // is in; the levels tests do not depend on earlier onsets and are made now.
-    if (m_gate.isActive() || m_pendingCount > 0) {
+    if (m_gate.isActive() || m_pendingCount > 0 || m_expectedSince) {
         if constexpr (!observed)
             threshold = onsetThreshold(tuning(), m_noiseFloor);
         if (peak >= threshold && crestFactor(levels) >= minCrestFactor) {
@@ -204,7 +206,7 @@ void ClapDetector::judgePending(bool all) noexcept {
 void ClapDetector::judge(const PendingOnset& onset) noexcept {
     if (onset.now < m_cooldownUntil || onset.now - m_lastOnsetAt < onsetRefractory)
         return;
-    if (m_gate.isPlayed(onset.start, onset.now, onset.threshold)) {
+    if (isPresumedPlayed(onset) || m_gate.isPlayed(onset.start, onset.now, onset.threshold)) {
         if (m_onPlayedSound)
             m_onPlayedSound(onset.now);
         return;
@@ -212,7 +214,24 @@ void ClapDetector::judge(const PendingOnset& onset) noexcept {
     accept(onset.now);
 }
 
+bool ClapDetector::isPresumedPlayed(const PendingOnset& onset) const noexcept {
+    if (!m_expectedSince || onset.now < *m_expectedSince)
+        return false;
+    if (!m_playedFrom)
+        return onset.now < *m_expectedSince + expectedFor;
+    return onset.start < *m_playedFrom + PlaybackGate::longestDelay;
+}
+
+void ClapDetector::expectReference(double since) noexcept {
+    if (m_gate.isActive() || !std::isfinite(since))
+        return;
+    m_expectedSince = since;
+    m_playedFrom.reset();
+}
+
 void ClapDetector::feedReference(std::span<const float> mono, double startTime) noexcept {
+    if (m_expectedSince && !m_playedFrom && !mono.empty())
+        m_playedFrom = startTime;
     m_gate.feedPlayed(mono, startTime);
     judgePending(false);
 }
@@ -220,6 +239,8 @@ void ClapDetector::feedReference(std::span<const float> mono, double startTime) 
 void ClapDetector::endReference() noexcept {
     m_gate.end();
     judgePending(true);
+    m_expectedSince.reset();
+    m_playedFrom.reset();
 }
 
 void ClapDetector::process(std::span<const float> channel0, double now) noexcept {

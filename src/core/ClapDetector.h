@@ -82,6 +82,9 @@ public:
     // a played stream that stalls never keeps a clap from counting.
     static constexpr double referenceWait = 0.2;
     static constexpr std::size_t maxPendingOnsets = 16;
+    // How long the analysis waits for played sound that was announced before it takes the
+    // announcement back.
+    static constexpr double expectedFor = 1.0;
 
     // Set once, before capture starts; invoked synchronously on the analysing thread, from
     // within the analysis.
@@ -103,6 +106,11 @@ public:
     // played sound that can explain it is in, or referenceWait has passed since it. Pending
     // onsets may be accepted, and callbacks invoked, from within this call.
     void feedReference(std::span<const float> mono, double startTime) noexcept;
+    // On the analysing thread: the computer began to play at about `since`, and its sound will
+    // be fed. Whatever it played before the first of it that is fed is never known: onsets
+    // heard from `since` until that first sound can explain them are taken for played sound,
+    // all of them while it has not come, for at most expectedFor.
+    void expectReference(double since) noexcept;
     // On the analysing thread: nothing plays any more. Pending onsets are judged now; from
     // here on the analysis is the plain one until played sound is fed again.
     void endReference() noexcept;
@@ -168,6 +176,7 @@ private:
     void accept(double now) noexcept;
     void judgePending(bool all) noexcept;
     void judge(const PendingOnset& onset) noexcept;
+    bool isPresumedPlayed(const PendingOnset& onset) const noexcept;
 
     Callback m_onClap;
     Callback m_onDoubleClap;
@@ -184,6 +193,9 @@ private:
     std::array<PendingOnset, maxPendingOnsets> m_pending{};
     std::size_t m_pendingFirst = 0;
     std::size_t m_pendingCount = 0;
+    // Since when played sound is announced, and when the first of it that was fed began.
+    std::optional<double> m_expectedSince;
+    std::optional<double> m_playedFrom;
 };
 
 } // namespace lullwick

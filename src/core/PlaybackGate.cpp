@@ -1,6 +1,7 @@
 #include "PlaybackGate.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 
 namespace lullwick {
@@ -33,6 +34,8 @@ constexpr float maxLogCoupling = 1.4f;  // +12 dB: a microphone next to the spea
 // A delay is believed after half a second of played onsets, once its correlation stands out.
 constexpr std::uint32_t minEvidence = 96;
 constexpr float lagContrast = 1.5f;
+// Delays that reach this share of the best one's correlation are believed as well.
+constexpr float rivalShare = 0.5f;
 // Slots either side of the learned delay: the grid, and a live clock's jitter.
 constexpr int lagSpread = 2;
 
@@ -180,17 +183,26 @@ void PlaybackGate::learn(std::int64_t index) noexcept {
     if (m_evidence < minEvidence)
         ++m_evidence;
     const float mean = sum / static_cast<float>(lagCount);
-    m_lag = m_evidence >= minEvidence && m_correlation[best] > 0.0f &&
-                    m_correlation[best] >= lagContrast * mean
-                ? static_cast<int>(best)
-                : -1;
+    m_lag = -1;
+    m_lags = 0;
+    if (m_evidence >= minEvidence && m_correlation[best] > 0.0f &&
+        m_correlation[best] >= lagContrast * mean) {
+        m_lag = static_cast<int>(best);
+        for (std::size_t lag = 0; lag < lagCount; ++lag) {
+            if (m_correlation[lag] >= rivalShare * m_correlation[best])
+                m_lags |= std::uint64_t{1} << lag;
+        }
+    }
 
     // The coupling: an upper quantile of what is heard over what the played sound explains.
     // Only where the played sound itself is loud at that delay, not in its held tail: what
     // the room makes of a played onset is the coupling.
-    const float explained = explaining(index);
+    // At the best delay alone: were the others believed too, their tails would make the
+    // played sound explain more than it does where a clap is judged, after a quiet moment.
+    const std::uint64_t atBest = reach(m_lag >= 0 ? std::uint64_t{1} << m_lag : 0);
+    const float explained = explaining(index, atBest);
     if (explained < quiet || explained < loudShare * m_playedLoud ||
-        direct(index) < onsetShare * explained)
+        direct(index, atBest) < onsetShare * explained)
         return;
     const float ratio = std::log(std::fmax(peak, 1e-6f) / explained);
     // A heard level well above what the played sound explains is most likely the room's own
@@ -205,13 +217,21 @@ void PlaybackGate::learn(std::int64_t index) noexcept {
     m_logCoupling = std::clamp(m_logCoupling, minLogCoupling, maxLogCoupling);
 }
 
-float PlaybackGate::explaining(std::int64_t index) const noexcept {
-    const std::int64_t newest = m_lag >= 0 ? index - m_lag + lagSpread : index;
-    const std::int64_t oldest = m_lag >= 0
-                                    ? index - m_lag - lagSpread
-                                    : index - static_cast<std::int64_t>(lagCount) - lagSpread;
+std::uint64_t PlaybackGate::reach(std::uint64_t lags) const noexcept {
+    // Before a delay is known: any played slot of the last lagCount, up to the heard one.
+    if (m_lag < 0)
+        return ((std::uint64_t{1} << (lagCount + 2 * lagSpread + 1)) - 1) &
+               ~((std::uint64_t{1} << lagSpread) - 1);
+    std::uint64_t spread = 0;
+    for (int d = 0; d <= 2 * lagSpread; ++d)
+        spread |= lags << d;
+    return spread;
+}
+
+float PlaybackGate::explaining(std::int64_t index, std::uint64_t reach) const noexcept {
     float level = 0.0f;
-    for (std::int64_t j = oldest; j <= newest; ++j) {
+    for (std::uint64_t bits = reach; bits != 0; bits &= bits - 1) {
+        const std::int64_t j = index - std::countr_zero(bits) + lagSpread;
         if (j < m_playedDone) {
             if (const Slot* played = find(m_played, j))
                 level = std::fmax(level, played->held);
@@ -227,19 +247,19 @@ float PlaybackGate::explaining(std::int64_t index) const noexcept {
     return level;
 }
 
-float PlaybackGate::direct(std::int64_t index) const noexcept {
+float PlaybackGate::direct(std::int64_t index, std::uint64_t reach) const noexcept {
     if (m_lag < 0)
         return 0.0f;
     float level = 0.0f;
-    for (std::int64_t j = index - m_lag - lagSpread; j <= index - m_lag + lagSpread; ++j) {
-        if (const Slot* played = find(m_played, j))
+    for (std::uint64_t bits = reach; bits != 0; bits &= bits - 1) {
+        if (const Slot* played = find(m_played, index - std::countr_zero(bits) + lagSpread))
             level = std::fmax(level, played->peak);
     }
     return level;
 }
 
 bool PlaybackGate::covers(double end) const noexcept {
-    const int lagLow = m_lag >= 0 ? std::max(m_lag - lagSpread, 0) : 0;
+    const int lagLow = m_lag >= 0 ? std::max(std::countr_zero(m_lags) - lagSpread, 0) : 0;
     return m_playedDone > slotAt(end) - lagLow;
 }
 
@@ -249,6 +269,7 @@ double PlaybackGate::latestTime() const noexcept {
 
 bool PlaybackGate::isPlayed(double start, double end, float threshold) const noexcept {
     const float coupling = std::exp(m_logCoupling);
+    const std::uint64_t believed = reach(m_lags);
     bool reached = false;
     const std::int64_t last = slotAt(std::nextafter(end, start));
     for (std::int64_t index = slotAt(start); index <= last; ++index) {
@@ -256,7 +277,7 @@ bool PlaybackGate::isPlayed(double start, double end, float threshold) const noe
         if (heard == nullptr || heard->peak < threshold)
             continue;
         reached = true;
-        if (heard->peak > margin * coupling * explaining(index))
+        if (heard->peak > margin * coupling * explaining(index, believed))
             return false;
     }
     // Nothing of the buffer is known here any more: judged as without played sound.

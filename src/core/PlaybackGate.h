@@ -26,6 +26,10 @@ public:
     static constexpr std::size_t slotCount = 1024;
     // Delays searched, 0 … 0.3 s: output latency, the air, input latency.
     static constexpr std::size_t lagCount = 57;
+    static_assert(lagCount <= 64, "the believed delays are kept as bits of one word");
+    // The longest that played sound takes to the microphone as far as the gate can tell: the
+    // delays searched and the spread around them.
+    static constexpr double longestDelay = static_cast<double>(lagCount + 2) / slotRate;
     // A heard slot counts as the room's own only when it is this much above what the played
     // sound explains (3.5 dB).
     static constexpr float margin = 1.5f;
@@ -79,11 +83,14 @@ private:
     void completePlayed(std::int64_t upTo) noexcept;
     void completeHeard(std::int64_t upTo) noexcept;
     void learn(std::int64_t index) noexcept;
-    // The played sound's held peak that can reach heard slot index, at the learned delay or,
-    // before it is known, at any.
-    float explaining(std::int64_t index) const noexcept;
-    // The played sound's own peak at the learned delay; 0 before it is known.
-    float direct(std::int64_t index) const noexcept;
+    // Played slots that can reach a heard slot at the given delays (a bit each) or, before a
+    // delay is known, at any: as distances back from it, shifted by the spread (bit d: slot
+    // index − d + lagSpread).
+    std::uint64_t reach(std::uint64_t lags) const noexcept;
+    // The played sound's held peak that can reach heard slot index from the reach given.
+    float explaining(std::int64_t index, std::uint64_t reach) const noexcept;
+    // The played sound's own peak there; 0 before a delay is known.
+    float direct(std::int64_t index, std::uint64_t reach) const noexcept;
 
     int m_rate = 0;
     bool m_active = false;
@@ -104,8 +111,11 @@ private:
     // Correlation of the heard rises with the played rises per delay, slowly forgotten.
     std::array<float, lagCount> m_correlation{};
     std::uint32_t m_evidence = 0;
-    // The learned delay in slots, or -1.
+    // The learned delay in slots, or -1; and every delay believed beside it, one bit each. A
+    // beat repeats, so a delay a beat away correlates nearly as well as the true one, and
+    // early on it may even lead: each of them is believed until the true one stands out.
     int m_lag = -1;
+    std::uint64_t m_lags = 0;
     // Natural log of an upper quantile of heard ÷ explaining peak: starts at 0 dB, the loudest
     // a speaker can be, and learns down.
     float m_logCoupling = 0.0f;

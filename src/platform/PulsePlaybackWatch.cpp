@@ -1,5 +1,7 @@
 #include "PulsePlaybackWatch.h"
 
+#include "PulseStreams.h"
+
 #include <pulse/pulseaudio.h>
 #include <pulse/rtclock.h>
 
@@ -108,6 +110,8 @@ void PulsePlaybackWatch::look() {
         m_lookAgain = true;
         return;
     }
+    if (!m_reference.isOpen() && !m_lookedSince)
+        m_lookedSince = detectorClockNow();
     pa_operation* operation =
         pa_context_get_server_info(m_connection.context(), Callbacks::serverRead, this);
     if (operation == nullptr) {
@@ -126,7 +130,9 @@ void PulsePlaybackWatch::settle(bool playing) {
         return;
     }
     if (!m_reference.isOpen()) {
-        if (playing && m_reference.openLocked(m_monitor, m_rate))
+        const double since = m_lookedSince.value_or(detectorClockNow());
+        m_lookedSince.reset();
+        if (playing && m_reference.openLocked(m_monitor, m_rate, since))
             m_onReading(true);
         return;
     }
@@ -138,7 +144,7 @@ void PulsePlaybackWatch::settle(bool playing) {
     // Another default sink that plays: its own sound is the reference from now on.
     if (m_reference.monitor() != m_monitor) {
         endReading();
-        if (m_reference.openLocked(m_monitor, m_rate))
+        if (m_reference.openLocked(m_monitor, m_rate, detectorClockNow()))
             m_onReading(true);
     }
 }

@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 struct pa_time_event;
@@ -61,6 +62,8 @@ private:
     std::uint32_t m_sink = 0;
     std::string m_monitor;
     bool m_playing = false;
+    // When the look that may find something playing began: its sound may be heard from then.
+    std::optional<double> m_lookedSince;
     pa_time_event* m_hold = nullptr;
     bool m_holding = false;
 };

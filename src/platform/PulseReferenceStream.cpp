@@ -59,7 +59,8 @@ PulseReferenceStream::~PulseReferenceStream() {
     detach();
 }
 
-bool PulseReferenceStream::openLocked(const std::string& monitor, std::uint32_t rate) {
+bool PulseReferenceStream::openLocked(const std::string& monitor, std::uint32_t rate,
+                                      double since) {
     closeLocked();
     const pa_sample_spec sampleSpec{PA_SAMPLE_FLOAT32NE, rate, 1};
     pa_channel_map map;
@@ -83,6 +84,7 @@ bool PulseReferenceStream::openLocked(const std::string& monitor, std::uint32_t 
         detach();
         return false;
     }
+    m_detector.expectReference(since);
     return true;
 }
 

@@ -33,8 +33,10 @@ public:
     PulseReferenceStream(const PulseReferenceStream&) = delete;
     PulseReferenceStream& operator=(const PulseReferenceStream&) = delete;
 
-    // Starts reading the monitor source; the server answers later, on the loop's thread.
-    bool openLocked(const std::string& monitor, std::uint32_t rate);
+    // Starts reading the monitor source; the server answers later, on the loop's thread. The
+    // computer began to play at `since`, on the detector's clock: what it played before the
+    // first read is never known.
+    bool openLocked(const std::string& monitor, std::uint32_t rate, double since);
     // Ends the reference and asks the server to remove the stream, without waiting: the loop's
     // thread may call it.
     void closeLocked();

@@ -13,6 +13,7 @@
 #include <QMap>
 #include <QTemporaryDir>
 #include <QTest>
+#include <optional>
 
 namespace lullwick::test {
 
@@ -51,9 +52,13 @@ public:
     static QMap<QString, QString> captureStreams() { return clientStreams(false); }
     static QMap<QString, QString> referenceStreams() { return clientStreams(true); }
 
-    // Moves a client's record stream to another source. PipeWire keeps the target of a moved
-    // stream once it is gone, hidden, and gives it to the next stream that gets the same node
-    // id, which then ignores a move to that same target: forgetMoves() clears them.
+    // Moves a client's record stream to another source and returns once the move shows: the
+    // stream is on that source, or gone (its client closed it on being moved). PipeWire's
+    // pulse server (0.3.65) now and then takes a move and does nothing, as if a pactl client
+    // that asks at once were not yet told where targets are kept: it is asked again. PipeWire
+    // also keeps the target of a moved stream once it is gone, hidden, and gives it to the
+    // next stream that gets the same node id, which then ignores a move to that same target:
+    // forgetMoves() clears them.
     static bool moveStream(const QString& stream, const QString& source) {
         if (isPipeWire()) {
             const QString listing = pactl({"list", "source-outputs"});
@@ -66,7 +71,22 @@ public:
             forgetMoves();
             movedNodes().append(node);
         }
-        return !pactl({QStringLiteral("move-source-output"), stream, source}).isNull();
+        const QString target = sourceIndex(source);
+        if (target.isEmpty())
+            return false;
+        for (int attempt = 0; attempt < 5; ++attempt) {
+            if (pactl({QStringLiteral("move-source-output"), stream, source}).isNull())
+                return false;
+            if (QTest::qWaitFor(
+                    [&] {
+                        const std::optional<QString> on = sourceOf(stream);
+                        return on && (on->isEmpty() || *on == target);
+                    },
+                    1000)) {
+                return true;
+            }
+        }
+        return false;
     }
     static void forgetMoves() {
         for (const QString& node : std::exchange(movedNodes(), {}))
@@ -133,6 +153,27 @@ private:
                            sources.value(QString::number(output["source"].toInt())));
         }
         return streams;
+    }
+
+    // The index of a source by name; empty when there is none.
+    static QString sourceIndex(const QString& name) {
+        for (const QString& line : pactl({"list", "short", "sources"}).split(u'\n')) {
+            if (line.section(u'\t', 1, 1) == name)
+                return line.section(u'\t', 0, 0);
+        }
+        return {};
+    }
+    // The index of the source a record stream is on, empty once it is gone; nothing when the
+    // server cannot tell.
+    static std::optional<QString> sourceOf(const QString& stream) {
+        const QString listing = pactl({"list", "short", "source-outputs"});
+        if (listing.isNull())
+            return std::nullopt;
+        for (const QString& line : listing.split(u'\n')) {
+            if (line.section(u'\t', 0, 0) == stream)
+                return line.section(u'\t', 1, 1);
+        }
+        return QString();
     }
 
     static QStringList& movedNodes() {
