@@ -2,7 +2,6 @@
 
 #include "PulseStreams.h"
 
-#include <algorithm>
 #include <pulse/pulseaudio.h>
 
 namespace lullwick {
@@ -22,28 +21,31 @@ struct PulseRecordStream::Callbacks {
 
     // The audio path: no allocation, no lock besides the loop's own (a clap's hand-off to the
     // GUI thread aside), no output. Traced only with a tap, chosen once when the stream opens,
-    // not per buffer. Each buffer is dated by its own last frame: the clock at arrival less the
-    // frames that follow it in what the server delivered, so that a read of several buffers keeps
-    // their spacing.
+    // not per buffer. Each buffer is dated by its own last frame, on the stream's clock.
     template <bool traced> static void read(pa_stream* stream, std::size_t, void* data) {
         PulseRecordStream& self = Callbacks::self(data);
         const std::size_t frameBytes = self.m_channels * sizeof(float);
         takeReads(stream, [&](const void* samples, std::size_t bytes, std::size_t readable,
                               double arrived) {
-            // A null pointer with a length is a hole in the recording: skipped, not analysed.
-            if (samples == nullptr || self.m_muted)
+            StreamClock& clock = self.m_clock;
+            clock.arrive(arrived, readable / frameBytes);
+            const std::size_t frames = bytes / frameBytes;
+            // A null pointer with a length is a hole in the recording: skipped, not analysed,
+            // and no buffer spans it.
+            if (samples == nullptr || self.m_muted) {
+                if (samples == nullptr)
+                    self.m_blocker.clear();
+                clock.take(frames);
                 return;
+            }
             ClapDetector& detector = self.m_detector;
             FrameBlocker& blocker = self.m_blocker;
-            // Frames of this peek and those behind it; where the next block ends in them.
-            const std::size_t queued = readable / frameBytes;
+            // Where the next block ends in the frames of this peek.
             std::size_t blockEnd = blocker.framesPerBlock() - blocker.pendingFrames();
-            blocker.push(static_cast<const float*>(samples), bytes / frameBytes, self.m_channels,
+            blocker.push(static_cast<const float*>(samples), frames, self.m_channels,
                          [&](std::span<const float> block) {
-                             const auto at = [&] {
-                                 const std::size_t after = queued - std::min(queued, blockEnd);
-                                 return arrived - static_cast<double>(after) / self.m_rate;
-                             };
+                             const double end = clock.timeOf(blockEnd);
+                             const auto at = [end] { return end; };
                              blockEnd += blocker.framesPerBlock();
                              if constexpr (traced) {
                                  if (const auto trace = detector.processNowTraced(block, at))
@@ -52,6 +54,7 @@ struct PulseRecordStream::Callbacks {
                                  detector.processNow(block, at);
                              }
                          });
+            clock.take(frames);
         });
     }
 
@@ -86,7 +89,7 @@ std::optional<DetectorError> PulseRecordStream::openLocked(const pa_sample_spec&
                                                            std::uint32_t sourceIndex,
                                                            PulseConnection::Deadline deadline) {
     m_channels = source.channels;
-    m_rate = source.rate;
+    m_clock = StreamClock{static_cast<double>(source.rate)};
     const pa_sample_spec sampleSpec{PA_SAMPLE_FLOAT32NE, source.rate, source.channels};
     pa_channel_map map = sourceMap;
     if (!pa_channel_map_compatible(&map, &sampleSpec))

@@ -4,6 +4,7 @@
 #include "core/FrameBlocker.h"
 #include "core/LevelTap.h"
 #include "platform/PulseConnection.h"
+#include "platform/StreamClock.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -57,7 +58,7 @@ private:
     LevelTap* m_tap;
     FrameBlocker m_blocker{ClapDetector::framesPerBuffer};
     std::size_t m_channels = 0;
-    double m_rate = 48000.0;
+    StreamClock m_clock{48000.0};
     // Set while the stream may be on a monitor: its buffers are dropped, never analysed.
     bool m_muted = false;
 };

@@ -7,17 +7,6 @@
 #include <pulse/pulseaudio.h>
 
 namespace lullwick {
-namespace {
-
-// A read further than this from where the previous ones lead follows a gap (an overrun, a
-// stalled server): the stamps start again from its arrival.
-constexpr double resyncAfter = 0.02;
-// How much of its distance from its arrival each read takes back: enough to follow a sink
-// clock that drifts from the system's, little enough to smooth the scheduler's jitter.
-constexpr double follow = 0.02;
-
-} // namespace
-
 struct PulseReferenceStream::Callbacks {
     static PulseReferenceStream& self(void* data) {
         return *static_cast<PulseReferenceStream*>(data);
@@ -36,17 +25,18 @@ struct PulseReferenceStream::Callbacks {
     }
 
     // The audio path: no allocation, no lock besides the loop's own, no output. A read is
-    // dated as the microphone's buffers are: the clock at its arrival less the frames that
-    // arrived with it, so that both stand on the same footing.
+    // dated as the microphone's buffers are, by a StreamClock, so that both stand on the same
+    // footing.
     static void read(pa_stream* stream, std::size_t, void* data) {
         PulseReferenceStream& self = Callbacks::self(data);
         takeReads(stream, [&self](const void* samples, std::size_t bytes, std::size_t readable,
                                   double arrived) {
             const std::size_t frames = bytes / sizeof(float);
-            const double start = self.startOf(arrived, readable / sizeof(float), frames);
+            const double start = self.m_clock.arrive(arrived, readable / sizeof(float));
             // A hole: its time passes, nothing is said of it.
             if (samples != nullptr)
                 self.m_detector.feedReference({static_cast<const float*>(samples), frames}, start);
+            self.m_clock.take(frames);
         });
     }
 };
@@ -69,8 +59,7 @@ bool PulseReferenceStream::openLocked(const std::string& monitor, std::uint32_t 
     if (m_stream == nullptr)
         return false;
     m_monitor = monitor;
-    m_rate = rate;
-    m_next.reset();
+    m_clock = StreamClock{static_cast<double>(rate)};
     pa_stream_set_state_callback(m_stream, Callbacks::state, this);
     pa_stream_set_read_callback(m_stream, Callbacks::read, this);
 
@@ -115,17 +104,6 @@ void PulseReferenceStream::detach() {
     if (!m_connection.hasFailed() && !isFinal(pa_stream_get_state(stream)))
         pa_stream_disconnect(stream);
     pa_stream_unref(stream);
-}
-
-// The detector's time of the first of `frames` frames, `queued` frames (these and those behind
-// them) having arrived at `arrived`.
-double PulseReferenceStream::startOf(double arrived, std::size_t queued, std::size_t frames) {
-    const double measured = arrived - static_cast<double>(queued) / m_rate;
-    double start = measured;
-    if (m_next && std::abs(measured - *m_next) < resyncAfter)
-        start = *m_next + (measured - *m_next) * follow;
-    m_next = start + static_cast<double>(frames) / m_rate;
-    return start;
 }
 
 } // namespace lullwick

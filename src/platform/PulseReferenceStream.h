@@ -1,10 +1,10 @@
 #pragma once
 
 #include "platform/PulseConnection.h"
+#include "platform/StreamClock.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <optional>
 #include <string>
 
 struct pa_stream;
@@ -49,7 +49,6 @@ public:
 private:
     struct Callbacks;
 
-    double startOf(double arrived, std::size_t queued, std::size_t frames);
     void detach();
 
     PulseConnection& m_connection;
@@ -57,10 +56,7 @@ private:
     std::function<void()> m_onEnded;
     pa_stream* m_stream = nullptr;
     std::string m_monitor;
-    double m_rate = 0.0;
-    // Where the next read should start on the detector's clock, as the previous reads tell;
-    // the arrival of each read only corrects it, so that the reference runs on without steps.
-    std::optional<double> m_next;
+    StreamClock m_clock{48000.0};
 };
 
 } // namespace lullwick
