@@ -23,9 +23,11 @@ constexpr float quiet = 0.001f;
 // that the room's own noise in quiet passages does not count as coupling.
 constexpr float loudShare = 0.25f;
 constexpr float onsetShare = 0.5f;
-// An upper quantile, learned in steps of log units: 0.8 with steps of 0.2 moves down 0.04 and
-// up 0.16, so about a second of played onsets takes it from 0 dB to the room's coupling.
-constexpr float couplingQuantile = 0.8f;
+// An upper quantile, learned in steps of log units: 0.95 with steps of 0.2 moves down 0.01 and
+// up 0.19, so a second or two of played sound takes it from 0 dB to the room's coupling. That
+// high, because the held level explains more than the room makes of most slots; only at the
+// played onsets does it show the coupling (0.8 learned -5 dB from an exact copy).
+constexpr float couplingQuantile = 0.95f;
 constexpr float couplingStep = 0.2f;
 constexpr float outlierStep = 0.02f;
 const float logMargin = std::log(PlaybackGate::margin);
@@ -155,6 +157,7 @@ void PlaybackGate::completeHeard(std::int64_t upTo) noexcept {
 }
 
 void PlaybackGate::learn(std::int64_t index) noexcept {
+    m_couplingBefore[static_cast<std::size_t>(index) & (couplingKept - 1)] = {index, m_logCoupling};
     // A gap in what was heard teaches nothing: silence there is not the room's.
     const Slot* heard = find(m_heard, index);
     if (heard == nullptr || heard->frames == 0) {
@@ -268,11 +271,15 @@ double PlaybackGate::latestTime() const noexcept {
 }
 
 bool PlaybackGate::isPlayed(double start, double end, float threshold) const noexcept {
-    const float coupling = std::exp(m_logCoupling);
+    // As it was before the onset: the onset's own slots must not teach the gate to explain it.
+    const std::int64_t first = slotAt(start);
+    const CouplingAt& before =
+        m_couplingBefore[static_cast<std::size_t>(first) & (couplingKept - 1)];
+    const float coupling = std::exp(before.index == first ? before.log : m_logCoupling);
     const std::uint64_t believed = reach(m_lags);
     bool reached = false;
     const std::int64_t last = slotAt(std::nextafter(end, start));
-    for (std::int64_t index = slotAt(start); index <= last; ++index) {
+    for (std::int64_t index = first; index <= last; ++index) {
         const Slot* heard = find(m_heard, index);
         if (heard == nullptr || heard->peak < threshold)
             continue;

@@ -119,6 +119,15 @@ private:
     // Natural log of an upper quantile of heard ÷ explaining peak: starts at 0 dB, the loudest
     // a speaker can be, and learns down.
     float m_logCoupling = 0.0f;
+    // The coupling before each of the last heard slots was learned from: an onset is judged by
+    // the coupling from before it, not one its own slots taught.
+    struct CouplingAt {
+        std::int64_t index = -1;
+        float log = 0.0f;
+    };
+    static constexpr std::size_t couplingKept = 128;
+    static_assert((couplingKept & (couplingKept - 1)) == 0);
+    std::array<CouplingAt, couplingKept> m_couplingBefore{};
 };
 
 } // namespace lullwick
