@@ -3,7 +3,6 @@
 #include "support/SoundServer.h"
 
 #include <QRegularExpression>
-#include <QScopeGuard>
 
 using lullwick::test::SoundServer;
 
@@ -42,7 +41,6 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(heard.match(listener.output()).hasMatch(), 10000);
 
         // As the application does, it starts capture again after a notice.
-        auto forget = qScopeGuard([] { SoundServer::forgetMoves(); });
         QVERIFY(SoundServer::moveStream(SoundServer::captureStreams().firstKey(),
                                         SoundServer::monitor()));
         const QString restarted = "audio configuration changed, restarting capture\n" + listening;

@@ -151,7 +151,6 @@ private slots:
         PulseAudioInput input;
         QSignalSpy changed(&input, &AudioInput::configurationChanged);
         QVERIFY(!input.start(detector));
-        auto forget = qScopeGuard([] { SoundServer::forgetMoves(); });
         const QString stream = SoundServer::captureStreams().firstKey();
         QVERIFY(command.first() == "move" ? SoundServer::moveStream(stream, command.last())
                                           : !SoundServer::pactl(command).isNull());
