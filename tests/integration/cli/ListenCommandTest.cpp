@@ -45,6 +45,9 @@ private slots:
                                         SoundServer::monitor()));
         const QString restarted = "audio configuration changed, restarting capture\n" + listening;
         QTRY_VERIFY_WITH_TIMEOUT(listener.output().endsWith(restarted), 10000);
+        // On the microphone again: nothing of the move is kept for the new stream.
+        QTRY_COMPARE(SoundServer::captureStreams().values(),
+                     QStringList{SoundServer::microphone()});
         ::kill(listener.pid(), signal);
         const int status = listener.wait(15000);
         QCOMPARE(listener.errors(), QString()); // first: a sanitizer's report says why
