@@ -1,4 +1,5 @@
-// `lullwick listen` against a real, private PulseAudio (run under scripts/with-sound-server).
+// `lullwick listen` against a real, private sound server, PulseAudio or PipeWire (run under
+// scripts/with-sound-server).
 
 #include "support/SoundServer.h"
 

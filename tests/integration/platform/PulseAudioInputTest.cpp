@@ -1,4 +1,5 @@
-// Capture against a real, private PulseAudio (run under scripts/with-sound-server).
+// Capture against a real, private sound server, PulseAudio or PipeWire (run under
+// scripts/with-sound-server).
 
 #include "platform/PulseAudioInput.h"
 
