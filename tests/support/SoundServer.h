@@ -2,9 +2,11 @@
 
 // The private sound server that scripts/with-sound-server starts around a test, a room: the
 // default sink is the speakers, claps are played into a second sink, the room, whose monitor,
-// remapped, is the default source, the "microphone". Driven with pactl and paplay.
+// remapped, is the default source, the "microphone". Driven with pactl and paplay, and moves
+// made as a mixer makes them.
 
 #include "support/ChildProcess.h"
+#include "support/SoundMixer.h"
 
 #include <QFileInfo>
 #include <QJsonArray>
@@ -52,46 +54,19 @@ public:
     static QMap<QString, QString> captureStreams() { return clientStreams(false); }
     static QMap<QString, QString> referenceStreams() { return clientStreams(true); }
 
-    // Moves a client's record stream to another source and returns once the move shows: the
-    // stream is on that source, or gone (its client closed it on being moved). PipeWire's
-    // pulse server (0.3.65) now and then takes a move and does nothing, as if a pactl client
-    // that asks at once were not yet told where targets are kept: it is asked again. PipeWire
-    // also keeps the target of a moved stream once it is gone, hidden, and gives it to the
-    // next stream that gets the same node id, which then ignores a move to that same target:
-    // forgetMoves() clears them.
+    // Moves a client's record stream to another source as a user does in a mixer, and returns
+    // once the move shows: the stream is on that source, or gone (its client closed it on being
+    // moved).
     static bool moveStream(const QString& stream, const QString& source) {
-        if (isPipeWire()) {
-            const QString listing = pactl({"list", "source-outputs"});
-            const qsizetype at = listing.indexOf("Source Output #" + stream + u'\n');
-            const QString node =
-                listing.mid(listing.indexOf("object.id = \"", at) + 13).section(u'"', 0, 0);
-            if (at < 0 || node.isEmpty())
-                return false;
-            movedNodes().append(node);
-            forgetMoves();
-            movedNodes().append(node);
-        }
         const QString target = sourceIndex(source);
-        if (target.isEmpty())
-            return false;
-        for (int attempt = 0; attempt < 5; ++attempt) {
-            if (pactl({QStringLiteral("move-source-output"), stream, source}).isNull())
-                return false;
-            if (QTest::qWaitFor(
-                    [&] {
-                        const std::optional<QString> on = sourceOf(stream);
-                        return on && (on->isEmpty() || *on == target);
-                    },
-                    1000)) {
-                return true;
-            }
-        }
-        return false;
-    }
-    static void forgetMoves() {
-        for (const QString& node : std::exchange(movedNodes(), {}))
-            for (const char* key : {"target.object", "target.node"})
-                run(QStringLiteral("pw-metadata"), {"-d", node, key});
+        SoundMixer mixer; // connected until then
+        return !target.isEmpty() && mixer.moveSourceOutput(stream, source) &&
+               QTest::qWaitFor(
+                   [&] {
+                       const std::optional<QString> on = sourceOf(stream);
+                       return on && (on->isEmpty() || *on == target);
+                   },
+                   5000);
     }
 
     // Returns once what the sinks played so far has reached every record stream on `source`
@@ -176,10 +151,6 @@ private:
         return QString();
     }
 
-    static QStringList& movedNodes() {
-        static QStringList nodes;
-        return nodes;
-    }
     void startSilence() {
         m_silence.emplace("pacat", QStringList{"--playback", "--latency-msec=20", "--rate=48000",
                                                "--channels=1", "--format=float32le", "-d", room(),

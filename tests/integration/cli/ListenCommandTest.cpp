@@ -1,9 +1,9 @@
-// `lullwick listen` against a real, private PulseAudio (run under scripts/with-sound-server).
+// `lullwick listen` against a real, private sound server, PulseAudio or PipeWire (run under
+// scripts/with-sound-server).
 
 #include "support/SoundServer.h"
 
 #include <QRegularExpression>
-#include <QScopeGuard>
 
 using lullwick::test::SoundServer;
 
@@ -42,11 +42,13 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(heard.match(listener.output()).hasMatch(), 10000);
 
         // As the application does, it starts capture again after a notice.
-        auto forget = qScopeGuard([] { SoundServer::forgetMoves(); });
         QVERIFY(SoundServer::moveStream(SoundServer::captureStreams().firstKey(),
                                         SoundServer::monitor()));
         const QString restarted = "audio configuration changed, restarting capture\n" + listening;
         QTRY_VERIFY_WITH_TIMEOUT(listener.output().endsWith(restarted), 10000);
+        // On the microphone again: nothing of the move is kept for the new stream.
+        QTRY_COMPARE(SoundServer::captureStreams().values(),
+                     QStringList{SoundServer::microphone()});
         ::kill(listener.pid(), signal);
         const int status = listener.wait(15000);
         QCOMPARE(listener.errors(), QString()); // first: a sanitizer's report says why

@@ -1,4 +1,5 @@
-// Capture against a real, private PulseAudio (run under scripts/with-sound-server).
+// Capture against a real, private sound server, PulseAudio or PipeWire (run under
+// scripts/with-sound-server).
 
 #include "platform/PulseAudioInput.h"
 
@@ -151,7 +152,6 @@ private slots:
         PulseAudioInput input;
         QSignalSpy changed(&input, &AudioInput::configurationChanged);
         QVERIFY(!input.start(detector));
-        auto forget = qScopeGuard([] { SoundServer::forgetMoves(); });
         const QString stream = SoundServer::captureStreams().firstKey();
         QVERIFY(command.first() == "move" ? SoundServer::moveStream(stream, command.last())
                                           : !SoundServer::pactl(command).isNull());
