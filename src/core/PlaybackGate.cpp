@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <numbers>
 
 namespace lullwick {
 namespace {
@@ -40,6 +41,9 @@ constexpr float lagContrast = 1.5f;
 constexpr float rivalShare = 0.5f;
 // Slots either side of the learned delay: the grid, and a live clock's jitter.
 constexpr int lagSpread = 2;
+// Until the delay is known the coupling is the prior of 0 dB, and a speaker that distorts puts
+// more above the lows than it was given: 6 dB more is asked of the room then.
+constexpr float unknownDelaySlack = 2.0f;
 
 } // namespace
 
@@ -61,9 +65,23 @@ const PlaybackGate::Slot* PlaybackGate::find(const Ring& ring, std::int64_t inde
 
 void PlaybackGate::setSampleRate(int framesPerSecond) noexcept {
     m_rate = std::max(framesPerSecond, 0);
+    HighPass filter;
+    if (m_rate > 2 * brightFrom) {
+        // Butterworth, after the audio EQ cookbook.
+        const double w = 2.0 * std::numbers::pi * brightFrom / m_rate;
+        const double alpha = std::sin(w) / std::numbers::sqrt2;
+        const double c = std::cos(w);
+        const double a0 = 1.0 + alpha;
+        filter.b0 = static_cast<float>((1.0 + c) / 2.0 / a0);
+        filter.b1 = static_cast<float>(-(1.0 + c) / a0);
+        filter.b2 = filter.b0;
+        filter.a1 = static_cast<float>(-2.0 * c / a0);
+        filter.a2 = static_cast<float>((1.0 - alpha) / a0);
+    }
+    m_playedFilter = m_heardFilter = filter;
 }
 
-void PlaybackGate::accumulate(Ring& ring, std::span<const float> samples,
+void PlaybackGate::accumulate(Ring& ring, HighPass& filter, std::span<const float> samples,
                               double startTime) noexcept {
     const double rate = m_rate;
     std::size_t i = 0;
@@ -80,15 +98,21 @@ void PlaybackGate::accumulate(Ring& ring, std::span<const float> samples,
             if (entry.index != index)
                 entry = Slot{index};
             float peak = entry.peak;
+            float bright = entry.bright;
             float sum = 0.0f;
             for (std::size_t j = i; j < i + run; ++j) {
                 const float x = samples[j];
                 peak = std::fmax(peak, std::fabs(x));
+                bright = std::fmax(bright, std::fabs(filter(x)));
                 sum += x * x;
             }
             entry.peak = peak;
+            entry.bright = bright;
             entry.sumSquares += sum;
             entry.frames += static_cast<std::uint32_t>(run);
+        } else {
+            for (std::size_t j = i; j < i + run; ++j)
+                filter(samples[j]);
         }
         i += run;
     }
@@ -106,8 +130,10 @@ void PlaybackGate::feedPlayed(std::span<const float> mono, double startTime) noe
             m_playedHeld = m_playedRms = 0.0f;
         }
         m_heardDone = m_learnNext = -1;
+        m_playedFilter.restart();
+        m_heardFilter.restart();
     }
-    accumulate(m_played, mono, startTime);
+    accumulate(m_played, m_playedFilter, mono, startTime);
     m_playedEnd = std::max(m_playedEnd, startTime + static_cast<double>(mono.size()) / m_rate);
     completePlayed(slotAt(m_playedEnd));
 }
@@ -120,7 +146,7 @@ void PlaybackGate::feedHeard(std::span<const float> channel0, double endTime) no
         m_heardDone = slotAt(start);
         m_learnNext = std::max(m_heardDone, m_playedDone);
     }
-    accumulate(m_heard, channel0, start);
+    accumulate(m_heard, m_heardFilter, channel0, start);
     m_heardEnd = std::max(m_heardEnd, endTime);
     completeHeard(slotAt(m_heardEnd));
 }
@@ -138,7 +164,7 @@ void PlaybackGate::completePlayed(std::int64_t upTo) noexcept {
                               : 0.0f;
         entry.rise = std::fmax(rms - m_playedRms, 0.0f);
         m_playedRms = rms;
-        m_playedHeld = std::fmax(entry.peak, m_playedHeld * heldRelease);
+        m_playedHeld = std::fmax(entry.bright, m_playedHeld * heldRelease);
         entry.held = m_playedHeld;
         m_playedLoud = std::fmax(m_playedHeld, m_playedLoud * loudRelease);
     }
@@ -164,7 +190,7 @@ void PlaybackGate::learn(std::int64_t index) noexcept {
         m_heardRms = 0.0f;
         return;
     }
-    const float peak = heard->peak;
+    const float peak = heard->bright;
     const float rms = std::sqrt(heard->sumSquares / static_cast<float>(heard->frames));
     const float rise = std::fmax(rms - m_heardRms, 0.0f);
     m_heardRms = rms;
@@ -241,7 +267,7 @@ float PlaybackGate::explaining(std::int64_t index, std::uint64_t reach) const no
         } else {
             // Not complete yet: what is in, and the held level fading on.
             const Slot* played = find(m_played, j);
-            const float partial = played != nullptr ? played->peak : 0.0f;
+            const float partial = played != nullptr ? played->bright : 0.0f;
             const auto ahead = static_cast<float>(j - m_playedDone + 1);
             level =
                 std::fmax(level, std::fmax(partial, m_playedHeld * std::pow(heldRelease, ahead)));
@@ -256,7 +282,7 @@ float PlaybackGate::direct(std::int64_t index, std::uint64_t reach) const noexce
     float level = 0.0f;
     for (std::uint64_t bits = reach; bits != 0; bits &= bits - 1) {
         if (const Slot* played = find(m_played, index - std::countr_zero(bits) + lagSpread))
-            level = std::fmax(level, played->peak);
+            level = std::fmax(level, played->bright);
     }
     return level;
 }
@@ -275,7 +301,8 @@ bool PlaybackGate::isPlayed(double start, double end, float threshold) const noe
     const std::int64_t first = slotAt(start);
     const CouplingAt& before =
         m_couplingBefore[static_cast<std::size_t>(first) & (couplingKept - 1)];
-    const float coupling = std::exp(before.index == first ? before.log : m_logCoupling);
+    const float coupling = std::exp(before.index == first ? before.log : m_logCoupling) *
+                           (m_lag < 0 ? unknownDelaySlack : 1.0f);
     const std::uint64_t believed = reach(m_lags);
     bool reached = false;
     const std::int64_t last = slotAt(std::nextafter(end, start));
@@ -284,7 +311,7 @@ bool PlaybackGate::isPlayed(double start, double end, float threshold) const noe
         if (heard == nullptr || heard->peak < threshold)
             continue;
         reached = true;
-        if (heard->peak > margin * coupling * explaining(index, believed))
+        if (heard->bright > margin * coupling * explaining(index, believed))
             return false;
     }
     // Nothing of the buffer is known here any more: judged as without played sound.
@@ -298,7 +325,7 @@ void PlaybackGate::end() noexcept {
 void PlaybackGate::clear() noexcept {
     const int rate = m_rate;
     *this = PlaybackGate{};
-    m_rate = rate;
+    setSampleRate(rate);
 }
 
 std::optional<double> PlaybackGate::delay() const noexcept {

@@ -13,8 +13,8 @@ namespace lullwick {
 // short slots; while sound plays the gate learns the delay from the played sound to the
 // microphone (from the onsets they share) and the coupling (how loud the played sound arrives),
 // and judges a heard onset as played when the played sound, at that delay and coupling,
-// explains its level. Envelopes rather than waveforms: the room reverberates and small
-// speakers distort, so the microphone never hears an exact copy.
+// explains its level above the lows. Envelopes rather than waveforms: the room reverberates and
+// small speakers distort, so the microphone never hears an exact copy.
 //
 // Everything lives in fixed arrays: nothing is allocated, nothing locked, so it runs on the
 // audio thread. Not thread-safe: one thread feeds and judges.
@@ -33,6 +33,9 @@ public:
     // A heard slot counts as the room's own only when it is this much above what the played
     // sound explains (3.5 dB).
     static constexpr float margin = 1.5f;
+    // Levels are compared above this frequency (Hz): a clap's sound is mostly there, most
+    // music's is not, so a clap stands out over music that is louder than it.
+    static constexpr int brightFrom = 1000;
 
     // Frames per second of both the microphone and the played sound; 0 switches the gate off.
     void setSampleRate(int framesPerSecond) noexcept;
@@ -67,19 +70,36 @@ private:
     struct Slot {
         std::int64_t index = -1;
         float peak = 0.0f;
+        // The peak above the lows, where a clap's sound is and most music's is not.
+        float bright = 0.0f;
         float sumSquares = 0.0f;
         std::uint32_t frames = 0;
-        // Played sound only, set when the slot is complete: the peak held with a release as
+        // Played sound only, set when the slot is complete: the bright peak held with a release as
         // long as a room's reverberation, and the rise of the level since the slot before.
         float held = 0.0f;
         float rise = 0.0f;
     };
     using Ring = std::array<Slot, slotCount>;
+    // A second-order high-pass, run on each signal as it is fed.
+    struct HighPass {
+        float b0 = 1.0f, b1 = 0.0f, b2 = 0.0f, a1 = 0.0f, a2 = 0.0f;
+        float x1 = 0.0f, x2 = 0.0f, y1 = 0.0f, y2 = 0.0f;
+        float operator()(float x) noexcept {
+            const float y = b0 * x + b1 * x1 + b2 * x2 - a1 * y1 - a2 * y2;
+            x2 = x1;
+            x1 = x;
+            y2 = y1;
+            y1 = y;
+            return y;
+        }
+        void restart() noexcept { x1 = x2 = y1 = y2 = 0.0f; }
+    };
 
     static std::int64_t slotAt(double t) noexcept;
     static Slot& slot(Ring& ring, std::int64_t index) noexcept;
     static const Slot* find(const Ring& ring, std::int64_t index) noexcept;
-    void accumulate(Ring& ring, std::span<const float> samples, double startTime) noexcept;
+    void accumulate(Ring& ring, HighPass& filter, std::span<const float> samples,
+                    double startTime) noexcept;
     void completePlayed(std::int64_t upTo) noexcept;
     void completeHeard(std::int64_t upTo) noexcept;
     void learn(std::int64_t index) noexcept;
@@ -96,6 +116,8 @@ private:
     bool m_active = false;
     Ring m_played{};
     Ring m_heard{};
+    HighPass m_playedFilter{};
+    HighPass m_heardFilter{};
     // First slot of each signal not yet complete; first heard slot not yet learned from.
     std::int64_t m_playedDone = 0;
     std::int64_t m_heardDone = -1;

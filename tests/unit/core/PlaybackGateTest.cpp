@@ -15,7 +15,7 @@ constexpr double origin = 800000000.0;
 
 // Played sound full of what the plain analysis takes for claps: sharp decaying noise bursts
 // every 0.2 … 0.5 s over a bed of noise, loud enough to pass every sensitivity.
-std::vector<float> drums(double seconds, unsigned seed, float bed = 0.003f) {
+std::vector<float> drums(double seconds, unsigned seed, float bed = 0.003f, float hit = 0.8f) {
     std::mt19937 random(seed);
     std::normal_distribution<float> noise(0.0f, 1.0f);
     std::uniform_real_distribution<double> gap(0.2, 0.5);
@@ -25,11 +25,21 @@ std::vector<float> drums(double seconds, unsigned seed, float bed = 0.003f) {
     for (double at = 0.1; at < seconds - 0.2; at += gap(random)) {
         const auto first = static_cast<std::size_t>(at * rate);
         for (std::size_t i = 0; i < 4800 && first + i < out.size(); ++i)
-            out[first + i] += 0.8f * noise(random) * std::exp(-static_cast<float>(i) / 400.0f);
+            out[first + i] += hit * noise(random) * std::exp(-static_cast<float>(i) / 400.0f);
     }
     for (float& x : out)
         x = std::clamp(x, -1.0f, 1.0f);
     return out;
+}
+
+// A low thud, a decaying 60 Hz tone: loud, but with nothing of a clap's sound.
+void addKick(std::vector<float>& played, double at, float peak) {
+    const auto first = static_cast<std::size_t>(at * rate);
+    for (std::size_t i = 0; peak > 0.0f && i < rate / 2 && first + i < played.size(); ++i) {
+        const double t = static_cast<double>(i) / rate;
+        played[first + i] +=
+            peak * static_cast<float>(std::sin(2.0 * M_PI * 60.0 * t) * std::exp(-t / 0.1));
+    }
 }
 
 // What a microphone in the room hears of it: later, quieter, optionally reverberant (an
@@ -163,18 +173,24 @@ private slots:
         QTest::addColumn<float>("bed");
         QTest::addColumn<float>("clapPeak");
         QTest::addColumn<int>("attack");
+        QTest::addColumn<float>("kick");
         QTest::newRow("-12 dB, 60 ms, reverberant")
-            << Room{0.06, -12.0f, true} << 1e9 << 0.003f << 0.8f << 0;
-        QTest::newRow("headphones") << Room{0.06, -200.0f} << 1e9 << 0.003f << 0.8f << 0;
-        QTest::newRow("played stream stalls") << Room{0.06, -12.0f} << 12.0 << 0.003f << 0.8f << 0;
+            << Room{0.06, -12.0f, true} << 1e9 << 0.003f << 0.8f << 0 << 0.0f;
+        QTest::newRow("headphones") << Room{0.06, -200.0f} << 1e9 << 0.003f << 0.8f << 0 << 0.0f;
+        QTest::newRow("played stream stalls")
+            << Room{0.06, -12.0f} << 12.0 << 0.003f << 0.8f << 0 << 0.0f;
         // Learned from every slot alike, the coupling stays below what the played onsets show,
         // and the drums' echoes make double claps of their own.
         QTest::newRow("-12 dB, 60 ms, over a loud bed")
-            << Room{0.06, -12.0f} << 1e9 << 0.05f << 0.8f << 0;
+            << Room{0.06, -12.0f} << 1e9 << 0.05f << 0.8f << 0 << 0.0f;
         // Its first bursts, within what the played sound explains, must not teach the gate
         // to explain the loudest.
         QTest::newRow("-18 dB, 60 ms, a clap that rises over 12 ms")
-            << Room{0.06, -18.0f} << 1e9 << 0.003f << 0.3f << 3;
+            << Room{0.06, -18.0f} << 1e9 << 0.003f << 0.3f << 3 << 0.0f;
+        // Just after a kick louder than itself, but one with hardly anything where a clap's
+        // sound is.
+        QTest::newRow("-12 dB, 60 ms, a quiet clap just after a loud kick")
+            << Room{0.06, -12.0f} << 1e9 << 0.003f << 0.2f << 0 << 0.9f;
     }
     void aClapInTheRoomStillCounts() {
         QFETCH(Room, room);
@@ -182,12 +198,20 @@ private slots:
         QFETCH(float, bed);
         QFETCH(float, clapPeak);
         QFETCH(int, attack);
-        auto played = drums(30.0, 9, bed);
+        QFETCH(float, kick);
+        // With kicks: a beat of them instead of the drums, and one just before each clap.
+        const std::vector<double> pairs{14.03, 19.51, 25.27};
+        auto played = kick > 0.0f ? drums(30.0, 9, bed, 0.0f) : drums(30.0, 9, bed);
+        for (double at = 0.1; kick > 0.0f && at < 29.0; at += 0.5)
+            addKick(played, at, kick);
+        for (const double at : pairs) {
+            addKick(played, at - room.delay - 0.08, kick);
+            addKick(played, at + 0.3 - room.delay - 0.08, kick);
+        }
         // The speakers fall silent, but the played stream never says so.
         std::fill(played.begin() + std::min(played.size(), std::size_t(stopsAt * rate)),
                   played.end(), 0.0f);
         auto heard = heardIn(room, played);
-        const std::vector<double> pairs{14.03, 19.51, 25.27};
         for (const double at : pairs) {
             addClap(heard, at, clapPeak, attack);
             addClap(heard, at + 0.3, clapPeak, attack);
