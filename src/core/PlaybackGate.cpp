@@ -44,6 +44,10 @@ constexpr int lagSpread = 2;
 // Until the delay is known the coupling is the prior of 0 dB, and a speaker that distorts puts
 // more above the lows than it was given: 6 dB more is asked of the room then.
 constexpr float unknownDelaySlack = 2.0f;
+// A heard level far above what the played sound explains raises the coupling only where the
+// heard level rose with the played onset, by this much over four slots (21 ms) before.
+constexpr int riseSlots = 4;
+constexpr float riseFactor = 1.2f;
 
 } // namespace
 
@@ -237,9 +241,14 @@ void PlaybackGate::learn(std::int64_t index) noexcept {
     // A heard level well above what the played sound explains is most likely the room's own
     // sound, a clap: it moves the coupling up only a little, so a clap never teaches the gate
     // to ignore the next one.
-    if (ratio > m_logCoupling + logMargin)
-        m_logCoupling += outlierStep * couplingQuantile;
-    else if (ratio > m_logCoupling)
+    if (ratio > m_logCoupling + logMargin) {
+        // Only if the heard level rose with the played onset, as it does when the volume is
+        // turned up: what the room keeps sounding on its own (a tone, a fan, a voice) does not,
+        // and would otherwise teach the gate within a second to explain a clap over it.
+        const Slot* before = find(m_heard, index - riseSlots);
+        if (before == nullptr || peak > riseFactor * before->bright)
+            m_logCoupling += outlierStep * couplingQuantile;
+    } else if (ratio > m_logCoupling)
         m_logCoupling += couplingStep * couplingQuantile;
     else
         m_logCoupling -= couplingStep * (1.0f - couplingQuantile);

@@ -174,23 +174,28 @@ private slots:
         QTest::addColumn<float>("clapPeak");
         QTest::addColumn<int>("attack");
         QTest::addColumn<float>("kick");
+        QTest::addColumn<float>("tone");
         QTest::newRow("-12 dB, 60 ms, reverberant")
-            << Room{0.06, -12.0f, true} << 1e9 << 0.003f << 0.8f << 0 << 0.0f;
-        QTest::newRow("headphones") << Room{0.06, -200.0f} << 1e9 << 0.003f << 0.8f << 0 << 0.0f;
+            << Room{0.06, -12.0f, true} << 1e9 << 0.003f << 0.8f << 0 << 0.0f << 0.0f;
+        QTest::newRow("headphones")
+            << Room{0.06, -200.0f} << 1e9 << 0.003f << 0.8f << 0 << 0.0f << 0.0f;
         QTest::newRow("played stream stalls")
-            << Room{0.06, -12.0f} << 12.0 << 0.003f << 0.8f << 0 << 0.0f;
+            << Room{0.06, -12.0f} << 12.0 << 0.003f << 0.8f << 0 << 0.0f << 0.0f;
         // Learned from every slot alike, the coupling stays below what the played onsets show,
         // and the drums' echoes make double claps of their own.
         QTest::newRow("-12 dB, 60 ms, over a loud bed")
-            << Room{0.06, -12.0f} << 1e9 << 0.05f << 0.8f << 0 << 0.0f;
+            << Room{0.06, -12.0f} << 1e9 << 0.05f << 0.8f << 0 << 0.0f << 0.0f;
         // Its first bursts, within what the played sound explains, must not teach the gate
         // to explain the loudest.
         QTest::newRow("-18 dB, 60 ms, a clap that rises over 12 ms")
-            << Room{0.06, -18.0f} << 1e9 << 0.003f << 0.3f << 3 << 0.0f;
+            << Room{0.06, -18.0f} << 1e9 << 0.003f << 0.3f << 3 << 0.0f << 0.0f;
         // Just after a kick louder than itself, but one with hardly anything where a clap's
         // sound is.
         QTest::newRow("-12 dB, 60 ms, a quiet clap just after a loud kick")
-            << Room{0.06, -12.0f} << 1e9 << 0.003f << 0.2f << 0 << 0.9f;
+            << Room{0.06, -12.0f} << 1e9 << 0.003f << 0.2f << 0 << 0.9f << 0.0f;
+        // The room's own steady sound must not teach the gate to explain what is heard over it.
+        QTest::newRow("-12 dB, 60 ms, a clap over a tone in the room")
+            << Room{0.06, -12.0f} << 1e9 << 0.003f << 0.5f << 0 << 0.0f << 0.3f;
     }
     void aClapInTheRoomStillCounts() {
         QFETCH(Room, room);
@@ -199,9 +204,11 @@ private slots:
         QFETCH(float, clapPeak);
         QFETCH(int, attack);
         QFETCH(float, kick);
-        // With kicks: a beat of them instead of the drums, and one just before each clap.
+        QFETCH(float, tone);
+        // With kicks: a beat of them instead of the drums, and one just before each clap. Under
+        // a tone, drums that rise little over it.
         const std::vector<double> pairs{14.03, 19.51, 25.27};
-        auto played = kick > 0.0f ? drums(30.0, 9, bed, 0.0f) : drums(30.0, 9, bed);
+        auto played = drums(30.0, 9, bed, kick > 0.0f ? 0.0f : tone > 0.0f ? 0.2f : 0.8f);
         for (double at = 0.1; kick > 0.0f && at < 29.0; at += 0.5)
             addKick(played, at, kick);
         for (const double at : pairs) {
@@ -213,6 +220,10 @@ private slots:
                   played.end(), 0.0f);
         auto heard = heardIn(room, played);
         for (const double at : pairs) {
+            const auto from = static_cast<std::size_t>((at - 2.4) * rate);
+            for (std::size_t i = 0; tone > 0.0f && i < static_cast<std::size_t>(3.0 * rate); ++i)
+                heard[from + i] += tone * static_cast<float>(std::sin(
+                                              2.0 * M_PI * 2000.0 * static_cast<double>(i) / rate));
             addClap(heard, at, clapPeak, attack);
             addClap(heard, at + 0.3, clapPeak, attack);
         }
