@@ -3,17 +3,24 @@
 given: `lullwick listen` at every sensitivity, all at once, while the computer plays.
   music FILE...        plays each file into the speakers; prints the double claps heard
   scenes MUSIC FILE... plays each scene into the room, alone and then while MUSIC plays in
-                       the speakers; prints the double claps heard each way
+                       the speakers; prints, each way, how many of the scene's double claps
+                       of two real claps were heard, near the time the scene has them
 One line of JSON on standard output."""
+import datetime
 import json
 import os
 import subprocess
 import sys
 import time
 
+from clap_pairs import clap_doubles
+
 binary, mode, files = sys.argv[1], sys.argv[2], sys.argv[3:]
 SPEAKERS, ROOM = os.environ["LULLWICK_TEST_SPEAKERS"], os.environ["LULLWICK_TEST_ROOM"]
 LEVELS = ("low", "medium", "high")
+# A double clap heard this near the scene's own time of it (s) is that one: the player's start
+# and the way through the air and the microphone's reads come on top.
+NEAR = 0.3
 
 
 def play(sink, path):
@@ -37,6 +44,17 @@ class Listeners:
         out = self.children[level][1]
         out.seek(0)
         return out.read().splitlines()
+
+    def doubles_at(self, level):
+        """The wall-clock times of the double claps heard at that level."""
+        today = datetime.datetime.now().replace(hour=0, minute=0, second=0, microsecond=0)
+        times = []
+        for line in self.lines(level):
+            if line.startswith("double-clap "):
+                clock = datetime.datetime.strptime(line.split()[1], "%H:%M:%S.%f")
+                times.append((today + (clock - clock.replace(hour=0, minute=0, second=0,
+                                                             microsecond=0))).timestamp())
+        return times
 
     def doubles(self):
         return {l: sum(1 for line in self.lines(l) if line.startswith("double-clap")) for l in LEVELS}
@@ -63,26 +81,27 @@ try:
         result = {"seconds": round(seconds, 1), "doubles": listeners.doubles()}
     else:
         music, scenes = files[0], files[1:]
-        alone = {}
-        for path in scenes:
-            before = listeners.doubles()
+        wanted = {path: {l: clap_doubles(path, l) for l in LEVELS} for path in scenes}
+
+        def heard(path):
+            started = time.time()
             play(ROOM, path)
             time.sleep(2.6)  # past the detector's cooldown
-            after = listeners.doubles()
-            alone[path] = {l: after[l] - before[l] for l in LEVELS}
+            at = {l: [t - started for t in listeners.doubles_at(l) if t >= started]
+                  for l in LEVELS}
+            return {l: sum(any(abs(t - w) <= NEAR for t in at[l]) for w in wanted[path][l])
+                    for l in LEVELS}
+
+        heard(scenes[0])  # the room's first sound starts late: not measured
+        alone = {path: heard(path) for path in scenes}
         player = subprocess.Popen(["sh", "-c", f"while :; do paplay -d {SPEAKERS} {music}; done"],
                                   start_new_session=True)
         time.sleep(3.0)  # the analysis learns the played sound
-        with_music = {}
-        for path in scenes:
-            before = listeners.doubles()
-            play(ROOM, path)
-            time.sleep(2.6)
-            after = listeners.doubles()
-            with_music[path] = {l: after[l] - before[l] for l in LEVELS}
+        with_music = {path: heard(path) for path in scenes}
         os.killpg(player.pid, 15)
         player.wait()
-        result = {"alone": alone, "music": with_music}
+        result = {"pairs": {p: {l: len(wanted[p][l]) for l in LEVELS} for p in scenes},
+                  "alone": alone, "music": with_music}
 finally:
     listeners.close()
     keepalive.terminate()
