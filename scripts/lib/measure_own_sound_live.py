@@ -47,14 +47,10 @@ class Listeners:
 
     def doubles_at(self, level):
         """The wall-clock times of the double claps heard at that level."""
-        today = datetime.datetime.now().replace(hour=0, minute=0, second=0, microsecond=0)
-        times = []
-        for line in self.lines(level):
-            if line.startswith("double-clap "):
-                clock = datetime.datetime.strptime(line.split()[1], "%H:%M:%S.%f")
-                times.append((today + (clock - clock.replace(hour=0, minute=0, second=0,
-                                                             microsecond=0))).timestamp())
-        return times
+        today = datetime.date.today()
+        return [datetime.datetime.combine(
+                    today, datetime.datetime.strptime(line.split()[1], "%H:%M:%S.%f").time())
+                .timestamp() for line in self.lines(level) if line.startswith("double-clap ")]
 
     def doubles(self):
         return {l: sum(1 for line in self.lines(l) if line.startswith("double-clap")) for l in LEVELS}
