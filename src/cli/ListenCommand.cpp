@@ -3,14 +3,17 @@
 #include "LevelMeter.h"
 #include "app/CaptureRestarter.h"
 #include "app/ClapHandOff.h"
+#include "app/PostTo.h"
 #include "core/ClapDetector.h"
 #include "platform/PulseAudioInput.h"
+#include "platform/PulseStreams.h"
 #include "platform/QtTimers.h"
 #include "platform/QuitOnSignals.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
 #include <chrono>
+#include <cmath>
 
 namespace lullwick {
 namespace {
@@ -23,6 +26,14 @@ QString wallClock(std::chrono::steady_clock::time_point moment) {
         std::chrono::duration_cast<std::chrono::milliseconds>(when.time_since_epoch()).count();
     return QDateTime::fromMSecsSinceEpoch(ms).toString(QStringLiteral("HH:mm:ss.zzz"));
 }
+
+QString wallClock(double detectorTime) {
+    const auto ms = std::llround((detectorTime + detectorClockEpoch) * 1000.0);
+    return QDateTime::fromMSecsSinceEpoch(ms).toString(QStringLiteral("HH:mm:ss.zzz"));
+}
+
+// Played sound judged this soon after the last is the same sound (buffers are 21 ms apart).
+constexpr double sameSound = 0.05;
 
 } // namespace
 
@@ -46,6 +57,20 @@ int runListen(Sensitivity sensitivity, bool meter, std::FILE* out, std::FILE* er
         std::fprintf(out, "%s %s\n", heard.isDouble ? "double-clap" : "clap",
                      qPrintable(wallClock(heard.at)));
         std::fflush(out);
+    });
+    // What did not count because the computer played it, so that a clap missed over music
+    // shows why. Loud music is played sound in buffer after buffer: printed once, where it
+    // starts, which also keeps the posts from the analysing thread few.
+    const QPointer<QObject> target(&events);
+    detector.setOnPlayedSound([target, out, last = -1.0e9](double at) mutable {
+        const bool continues = at - last < sameSound;
+        last = at;
+        if (continues)
+            return;
+        postTo(target, [out, at](QObject&) {
+            std::fprintf(out, "played-sound %s\n", qPrintable(wallClock(at)));
+            std::fflush(out);
+        });
     });
 
     auto startCapture = [&]() -> bool {

@@ -7,8 +7,7 @@ namespace lullwick {
 
 double detectorClockNow() {
     using namespace std::chrono;
-    constexpr double unixTo2001 = 978307200.0;
-    return duration<double>(system_clock::now().time_since_epoch()).count() - unixTo2001;
+    return duration<double>(system_clock::now().time_since_epoch()).count() - detectorClockEpoch;
 }
 
 void disconnectLocked(PulseConnection& connection, pa_stream* stream,

@@ -10,7 +10,8 @@ namespace lullwick {
 
 // What the record streams on a PulseConnection have in common.
 
-// The detector's clock: seconds since 2001-01-01 00:00 UTC.
+// The detector's clock: seconds since 2001-01-01 00:00 UTC, this many after the Unix epoch.
+inline constexpr double detectorClockEpoch = 978307200.0;
 double detectorClockNow();
 
 // The server is done with a stream in this state: it failed or was removed.

@@ -10,6 +10,8 @@ using lullwick::test::SoundServer;
 namespace {
 
 const auto listening = QStringLiteral("listening on Lullwick test microphone (48000 Hz, 2 ch)\n");
+const auto at = QStringLiteral(R"( \d\d:\d\d:\d\d\.\d{3}\n)");
+const QString heardDouble = "clap" + at + "clap" + at + "double-clap" + at + "\\z";
 
 // A running `lullwick listen`.
 struct Listener : lullwick::test::ChildProcess {
@@ -36,9 +38,7 @@ private slots:
         Listener listener;
         QTRY_COMPARE_WITH_TIMEOUT(listener.output(), listening, 10000);
         QVERIFY(SoundServer::play(QStringLiteral("p01_double_040_quiet")));
-        const QString at = QStringLiteral(R"( \d\d:\d\d:\d\d\.\d{3}\n)");
-        const QRegularExpression heard("^" + QRegularExpression::escape(listening) + "clap" + at +
-                                       "clap" + at + "double-clap" + at + "\\z");
+        const QRegularExpression heard("^" + QRegularExpression::escape(listening) + heardDouble);
         QTRY_VERIFY_WITH_TIMEOUT(heard.match(listener.output()).hasMatch(), 10000);
 
         // As the application does, it starts capture again after a notice.
@@ -53,6 +53,19 @@ private slots:
         const int status = listener.wait(15000);
         QCOMPARE(listener.errors(), QString()); // first: a sanitizer's report says why
         QCOMPARE(status, 0);
+    }
+
+    void countsNothingThatTheComputerPlayed() {
+        Listener listener;
+        QTRY_COMPARE_WITH_TIMEOUT(listener.output(), listening, 10000);
+        // Double claps the computer plays reach the microphone through the air; the room's
+        // double clap after them shows that nothing of them counted.
+        QVERIFY(SoundServer::play(QStringLiteral("p02_refractory_then_double"),
+                                  SoundServer::speakers()));
+        QVERIFY(SoundServer::play(QStringLiteral("p01_double_040_quiet")));
+        const QRegularExpression heard("^" + QRegularExpression::escape(listening) +
+                                       "(played-sound" + at + ")+" + heardDouble);
+        QTRY_VERIFY_WITH_TIMEOUT(heard.match(listener.output()).hasMatch(), 10000);
     }
 
     void saysSoAndFailsWithoutAMicrophone() {
