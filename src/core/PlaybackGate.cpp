@@ -216,14 +216,20 @@ void PlaybackGate::learn(std::int64_t index) noexcept {
     if (m_evidence < minEvidence)
         ++m_evidence;
     const float mean = sum / static_cast<float>(lagCount);
-    m_lag = -1;
-    m_lags = 0;
-    if (m_evidence >= minEvidence && m_correlation[best] > 0.0f &&
-        m_correlation[best] >= lagContrast * mean) {
-        m_lag = static_cast<int>(best);
+    if (m_evidence >= minEvidence && m_correlation[best] > 0.0f) {
+        std::uint64_t rivals = 0;
         for (std::size_t lag = 0; lag < lagCount; ++lag) {
             if (m_correlation[lag] >= rivalShare * m_correlation[best])
-                m_lags |= std::uint64_t{1} << lag;
+                rivals |= std::uint64_t{1} << lag;
+        }
+        if (m_correlation[best] >= lagContrast * mean) {
+            m_lag = static_cast<int>(best);
+            m_lags = rivals;
+        } else if (m_lag >= 0) {
+            // The room's own sound (a voice, music of its own) rises where nothing was played
+            // and blurs the correlation for a while, but the delay does not change with it: the
+            // one learned stays, with the rivals it has now, until one stands out again.
+            m_lags = (std::uint64_t{1} << m_lag) | rivals;
         }
     }
 

@@ -32,6 +32,20 @@ std::vector<float> drums(double seconds, unsigned seed, float bed = 0.003f, floa
     return out;
 }
 
+// Noise at a new level every 5 ms, as dense as music in its rises.
+std::vector<float> chatter(double seconds, unsigned seed, float peak) {
+    std::mt19937 random(seed);
+    std::normal_distribution<float> noise(0.0f, 1.0f);
+    std::uniform_real_distribution<float> level(0.0f, peak);
+    std::vector<float> out(static_cast<std::size_t>(seconds * rate));
+    float now = 0.0f;
+    for (std::size_t i = 0; i < out.size(); ++i) {
+        now = i % 256 == 0 ? level(random) : now;
+        out[i] = std::clamp(now * noise(random) / 3.0f, -1.0f, 1.0f);
+    }
+    return out;
+}
+
 // A low thud, a decaying 60 Hz tone: loud, but with nothing of a clap's sound.
 void addKick(std::vector<float>& played, double at, float peak) {
     const auto first = static_cast<std::size_t>(at * rate);
@@ -235,27 +249,42 @@ private slots:
 
     void learnsDelayAndCoupling_data() {
         QTest::addColumn<Room>("room");
-        QTest::newRow("0 dB, 20 ms") << Room{0.02, 0.0f};
-        QTest::newRow("-18 dB, 150 ms") << Room{0.15, -18.0f};
+        QTest::addColumn<float>("roomNoise");
+        QTest::newRow("0 dB, 20 ms") << Room{0.02, 0.0f} << 0.0f;
+        QTest::newRow("-18 dB, 150 ms") << Room{0.15, -18.0f} << 0.0f;
+        // The room's own sound, loud and as dense as music, blurs for a while what the delay
+        // is; the delay does not change with it.
+        QTest::newRow("-12 dB, 60 ms, then noise in the room") << Room{0.06, -12.0f} << 1.0f;
     }
     void learnsDelayAndCoupling() {
         QFETCH(Room, room);
-        const auto played = drums(10.0, 1);
-        const auto heard = heardIn(room, played);
+        QFETCH(float, roomNoise);
+        // The drums over sound that rises as densely as music's.
+        auto played = drums(20.0, 1);
+        const auto dense = chatter(20.0, 2, 0.3f);
+        std::transform(dense.begin(), dense.end(), played.begin(), played.begin(), std::plus<>());
+        auto heard = heardIn(room, played);
+        const auto own = chatter(10.0, 7, roomNoise);
+        std::transform(own.begin(), own.end(), heard.begin() + 10 * rate, heard.begin() + 10 * rate,
+                       std::plus<>());
         ClapDetector detector;
         detector.setSampleRate(rate);
         detector.reset();
+        const PlaybackGate& gate = detector.playbackGate();
+        // Buffers after the first five seconds in which the delay was not known.
+        int forgotten = 0;
         for (std::size_t first = 0; first + frames <= heard.size(); first += frames) {
             detector.feedReference(std::span(played.data() + first, frames),
                                    origin + static_cast<double>(first) / rate);
             detector.process(std::span(heard.data() + first, frames),
                              origin + static_cast<double>(first + frames) / rate);
+            forgotten += first > 5 * rate && !gate.delay();
         }
-        const PlaybackGate& gate = detector.playbackGate();
-        QVERIFY(gate.delay());
+        QCOMPARE(forgotten, 0);
         QVERIFY(std::fabs(*gate.delay() - room.delay) <= 2.0 / PlaybackGate::slotRate);
+        // Under the room's noise, as loud as that, no clap would be heard anyway.
         const double db = 20.0 * std::log10(gate.coupling());
-        QVERIFY2(db > room.couplingDb - 3.0 && db < room.couplingDb + 9.0,
+        QVERIFY2(roomNoise > 0.0f || (db > room.couplingDb - 3.0 && db < room.couplingDb + 9.0),
                  qPrintable(QString::number(db)));
     }
 
