@@ -8,8 +8,6 @@
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
-#include <csignal>
-#include <sys/resource.h>
 
 using namespace lullwick;
 
@@ -105,18 +103,13 @@ private slots:
         QVERIFY(item.setEnabled(true));
     }
 
-    // Cut short halfway, as a full disk would (here the file size limit, which binds root too).
+    // Cut short halfway, as a full disk would.
     void aWriteThatFailsHalfwayLeavesTheOldEntry() {
         QCOMPARE(XdgAutostartLoginItem(m_entry, m_program).setEnabled(true), std::nullopt);
         const QByteArray old = readFile(m_entry);
-        rlimit unlimited{};
-        getrlimit(RLIMIT_FSIZE, &unlimited);
-        const rlimit halfway{rlim_t(old.size() / 2), unlimited.rlim_max};
-        std::signal(SIGXFSZ, SIG_IGN);
-        QCOMPARE(setrlimit(RLIMIT_FSIZE, &halfway), 0);
-        const auto problem =
-            XdgAutostartLoginItem(m_entry, "/opt/lullwick/bin/lw").setEnabled(true);
-        setrlimit(RLIMIT_FSIZE, &unlimited);
+        const auto problem = withFileSizeLimit(old.size() / 2, [this] {
+            return XdgAutostartLoginItem(m_entry, "/opt/lullwick/bin/lw").setEnabled(true);
+        });
         QVERIFY(problem.value_or(QString()).contains(m_entry));
         QCOMPARE(readFile(m_entry), old);
         QCOMPARE(QDir(m_folder).entryList(QDir::Files | QDir::Hidden).size(), 1);
