@@ -58,8 +58,8 @@ public:
     // once the move shows: the stream is on that source, or gone (its client closed it on being
     // moved).
     static bool moveStream(const QString& stream, const QString& source) {
-        const QString target = sourceIndex(source);
-        SoundMixer mixer; // connected until then
+        const QString target = sources().key(source); // empty when there is none
+        SoundMixer mixer;                             // connected until then
         return !target.isEmpty() && mixer.moveSourceOutput(stream, source) &&
                QTest::qWaitFor(
                    [&] {
@@ -113,10 +113,17 @@ private:
     // The name Lullwick gives the stream that reads what the computer plays.
     static constexpr QLatin1StringView referenceName{"Played sound"};
 
-    static QMap<QString, QString> clientStreams(bool reference) {
-        QMap<QString, QString> sources, streams;
+    // The sources' names by index.
+    static QMap<QString, QString> sources() {
+        QMap<QString, QString> names;
         for (const QString& line : pactl({"list", "short", "sources"}).split(u'\n'))
-            sources.insert(line.section(u'\t', 0, 0), line.section(u'\t', 1, 1));
+            names.insert(line.section(u'\t', 0, 0), line.section(u'\t', 1, 1));
+        return names;
+    }
+
+    static QMap<QString, QString> clientStreams(bool reference) {
+        const QMap<QString, QString> names = sources();
+        QMap<QString, QString> streams;
         const QJsonArray outputs =
             QJsonDocument::fromJson(pactl({"-f", "json", "list", "source-outputs"}).toUtf8())
                 .array();
@@ -125,19 +132,11 @@ private:
             if (!output["client"].isString() || (name == referenceName) != reference)
                 continue;
             streams.insert(QString::number(output["index"].toInt()),
-                           sources.value(QString::number(output["source"].toInt())));
+                           names.value(QString::number(output["source"].toInt())));
         }
         return streams;
     }
 
-    // The index of a source by name; empty when there is none.
-    static QString sourceIndex(const QString& name) {
-        for (const QString& line : pactl({"list", "short", "sources"}).split(u'\n')) {
-            if (line.section(u'\t', 1, 1) == name)
-                return line.section(u'\t', 0, 0);
-        }
-        return {};
-    }
     // The index of the source a record stream is on, empty once it is gone; nothing when the
     // server cannot tell.
     static std::optional<QString> sourceOf(const QString& stream) {
