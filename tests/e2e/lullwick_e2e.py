@@ -87,6 +87,14 @@ def keep_sink_running():
                              "--format=float32le", "/dev/zero"])
 
 
+def double_clap_in_room(corpus):
+    # Played into the room once the program listens there; the player, still playing.
+    assert wait_for(lambda: microphone_streams() == 1), "not listening"
+    time.sleep(1.0)  # the first buffers of a new stream are still on their way
+    return subprocess.Popen(["paplay", "-d", os.environ["LULLWICK_TEST_ROOM"],
+                             f"{corpus}/p01_double_040_quiet.wav"])
+
+
 def headless_env(home):
     return dict(os.environ, XDG_CONFIG_HOME=home, XDG_RUNTIME_DIR=home,
                 QT_QPA_PLATFORM="offscreen", DBUS_SESSION_BUS_ADDRESS="unix:path=/nonexistent",

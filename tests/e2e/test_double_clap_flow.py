@@ -1,14 +1,12 @@
 #!/usr/bin/python3
 # Clap twice, the computer sleeps and wakes: the real tray application on a private X desktop,
 # sound server and buses, with logind mocked.
-import os
 import subprocess
 import sys
-import time
 import unittest
 
-from lullwick_e2e import (CONFIRM, GOOD_NIGHT, accessible_window, event_sounds, focused_window,
-                          keep_sink_running, key, microphone_streams, output, start_accessibility,
+from lullwick_e2e import (CONFIRM, GOOD_NIGHT, accessible_window, double_clap_in_room, event_sounds,
+                          focused_window, keep_sink_running, key, output, start_accessibility,
                           start_logind, started, stop, wait_for, window, window_geometry)
 
 BINARY, CORPUS = sys.argv[1:3]
@@ -30,11 +28,7 @@ class DoubleClapFlow(unittest.TestCase):
         self.app = started(self, BINARY, {"hasCompletedOnboarding": True,
                                           "confirmationMode": mode},
                            ["--trace-latency"], {"QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1"})
-        self.assertTrue(wait_for(lambda: microphone_streams() == 1))
-        time.sleep(1.0)  # the first buffers of a new stream are still on their way
-        player = subprocess.Popen(["paplay", "-d", os.environ["LULLWICK_TEST_ROOM"],
-                                   f"{CORPUS}/p01_double_040_quiet.wav"])
-        self.addCleanup(player.wait, 60)
+        self.addCleanup(double_clap_in_room(CORPUS).wait, 60)
         title = CONFIRM if mode == "always" else GOOD_NIGHT
         self.sounds = {}
         self.assertTrue(wait_for(self.noting_sounds(lambda: window(title)), 15), title)
