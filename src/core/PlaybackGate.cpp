@@ -29,7 +29,12 @@ constexpr float onsetShare = 0.5f;
 // high, because the held level explains more than the room makes of most slots; only at the
 // played onsets does it show the coupling (0.8 learned -5 dB from an exact copy).
 constexpr float couplingQuantile = 0.95f;
-constexpr float couplingStep = 0.2f;
+constexpr float settlingStep = 0.2f;
+// Once that many played onsets have taught it, half the step: the larger one followed each
+// passage of the music within a fraction of a second, to 3 dB under the room's coupling after
+// a soft one, and the next loud onsets counted as claps.
+constexpr float steadyStep = 0.1f;
+constexpr std::uint32_t settlingSlots = 375;
 constexpr float outlierStep = 0.02f;
 const float logMargin = std::log(PlaybackGate::margin);
 constexpr float minLogCoupling = -9.2f; // −80 dB: nothing couples, headphones
@@ -244,6 +249,9 @@ void PlaybackGate::learn(std::int64_t index) noexcept {
         direct(index, atBest) < onsetShare * explained)
         return;
     const float ratio = std::log(std::fmax(peak, 1e-6f) / explained);
+    const bool settling = m_couplingLearned < settlingSlots;
+    const float couplingStep = settling ? settlingStep : steadyStep;
+    m_couplingLearned += settling ? 1 : 0;
     // A heard level well above what the played sound explains is most likely the room's own
     // sound, a clap: it moves the coupling up only a little, so a clap never teaches the gate
     // to ignore the next one.

@@ -141,6 +141,8 @@ private:
     // Natural log of an upper quantile of heard ÷ explaining peak: starts at 0 dB, the loudest
     // a speaker can be, and learns down.
     float m_logCoupling = 0.0f;
+    // Played onsets the coupling was learned from, up to where it has settled.
+    std::uint32_t m_couplingLearned = 0;
     // The coupling before each of the last heard slots was learned from: an onset is judged by
     // the coupling from before it, not one its own slots taught.
     struct CouplingAt {
